@@ -1,0 +1,28 @@
+# make run  - install what is missing, build, start vorn-devserver and the client on a demo data folder
+# make test - install what is missing, build, run every test
+BUILD ?= build
+JOBS ?= $(shell nproc)
+
+.PHONY: all setup configure build test run clean
+
+all: build
+
+setup:
+	@bash scripts/setup.sh
+
+configure: setup
+	@if [ ! -f $(BUILD)/build.ninja ]; then cmake -S . -B $(BUILD) -G Ninja; fi
+
+build: configure
+	@cmake --build $(BUILD) -j$(JOBS)
+
+test: build
+	@if [ -x scripts/setup-cups.sh ]; then bash scripts/setup-cups.sh; fi
+	@if [ -f scripts/check-windows.sh ]; then bash scripts/check-windows.sh; fi
+	@cd $(BUILD) && ctest --output-on-failure --timeout 300
+
+run: build
+	@bash scripts/run-demo.sh $(BUILD)
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QList>
+#include <QString>
+
+class AppSettings;
+
+// One queued event read back from the outbox.
+struct OutboxRow
+{
+    qint64 id = 0;
+    QString eventType;
+    QJsonObject payload;
+    QString createdAt;
+    QString lastError;
+};
+
+// Durable queue of client events the server did not receive, one row per event
+// in "client_buffer.sqlite". It only stores and lists rows; the owning service
+// decides when and how they are sent. Several owners may each hold an instance
+// on the same file: every instance has its own connection name.
+class OutboxBuffer
+{
+public:
+    explicit OutboxBuffer(AppSettings *settings);
+    // Same queue on an explicit file (tools and tests without a settings store).
+    explicit OutboxBuffer(const QString &databasePath);
+    ~OutboxBuffer();
+
+    OutboxBuffer(const OutboxBuffer &) = delete;
+    OutboxBuffer &operator=(const OutboxBuffer &) = delete;
+
+    QString connectionName() const { return m_connectionName; }
+    QString databasePath() const;
+
+    bool ensureOpen();
+    void ensureSchema();
+
+    bool enqueue(const QString &eventType, const QJsonObject &payload,
+                 const QString &lastError = {});
+    int count();
+    QList<OutboxRow> fetch(int limit);
+    bool remove(qint64 id);
+    bool markError(qint64 id, const QString &error);
+    bool clear();
+
+private:
+    bool ready();
+
+    AppSettings *m_settings = nullptr;
+    QString m_explicitPath;
+    QString m_connectionName;
+    bool m_schemaReady = false;
+};

@@ -1,0 +1,102 @@
+#pragma once
+
+#include <QDate>
+#include <QHash>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QVariantList>
+#include <QVariantMap>
+#include <QVector>
+
+#include <memory>
+
+class AppSettings;
+class EventLogModel;
+class OutboxBuffer;
+class QNetworkAccessManager;
+
+// The archive of printed labels and pictures. Every successful print becomes an
+// "archive_event" for the server; events the server did not get wait in the
+// client outbox. The authoritative list and the statistics come back with the
+// snapshot.
+class PrintArchiveStore : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(QVariantList recentEvents READ recentEvents NOTIFY changed)
+    Q_PROPERTY(QString selectedDate READ selectedDate NOTIFY changed)
+    Q_PROPERTY(QVariantList selectedDateEvents READ selectedDateEvents NOTIFY changed)
+    Q_PROPERTY(QVariantList availableDates READ availableDates NOTIFY changed)
+    Q_PROPERTY(QString lastStatus READ lastStatus NOTIFY changed)
+    Q_PROPERTY(bool busy READ busy NOTIFY changed)
+    Q_PROPERTY(int pendingCount READ pendingCount NOTIFY changed)
+
+public:
+    explicit PrintArchiveStore(AppSettings *settings, EventLogModel *eventLog,
+                               QObject *parent = nullptr);
+    ~PrintArchiveStore() override;
+
+    QVariantList recentEvents() const;
+    QString selectedDate() const;
+    QVariantList selectedDateEvents() const { return m_selectedDateEvents; }
+    QVariantList availableDates() const { return m_availableDates; }
+    QString lastStatus() const { return m_lastStatus; }
+    bool busy() const { return m_busy; }
+    int pendingCount() const { return m_pendingCount; }
+
+    // The server's statistics of the last snapshot, under canonical keys:
+    // todayCount, yesterdayCount, todayArea, yesterdayArea, monthArea,
+    // prevMonthArea, monthCount, prevMonthCount and, per marketplace
+    // (wb, ozon, ym, fbo), e.g. wbTodayCount, wbTodayArea. Missing values are 0.
+    QVariantMap serverStats() const { return m_stats; }
+    // All server events of the last snapshot, newest first.
+    QVariantList serverEvents() const { return m_events; }
+
+    // Called after a print: builds the archive event, drops duplicates, sends it
+    // and queues it in the outbox when the server cannot be reached. Returns true
+    // when the event was sent or queued.
+    bool recordPrint(const QString &filePath, const QString &printerName, bool printed,
+                     const QString &uid, const QVariantMap &details = {});
+
+    // Interval-free knobs for tests: the outbox pass size.
+    static constexpr int kOutboxBatch = 100;
+
+    Q_INVOKABLE void refresh();
+    Q_INVOKABLE void retryPending();
+    Q_INVOKABLE bool clearPending();
+    Q_INVOKABLE void setSelectedDate(const QVariant &value);
+    Q_INVOKABLE void shiftSelectedDate(int days);
+    Q_INVOKABLE void applySnapshotRoot(const QVariantMap &root);
+
+Q_SIGNALS:
+    void changed();
+
+private:
+    void setStatus(const QString &status);
+    void updatePendingCount();
+    void rebuildDayIndex();
+    void rebuildSelectedDateEvents();
+    void sendNextQueued();
+    void finishQueuePass(bool brokeOff);
+
+    AppSettings *m_settings = nullptr;
+    QPointer<EventLogModel> m_eventLog;
+    std::unique_ptr<OutboxBuffer> m_outbox;
+    QNetworkAccessManager *m_network = nullptr;
+
+    QVariantList m_events;
+    QHash<QString, QVariantList> m_eventsByDay; // "yyyy-MM-dd" -> events
+    QVariantList m_availableDates;
+    QDate m_selectedDate;
+    QVariantList m_selectedDateEvents;
+    QVariantMap m_stats;
+    // Duplicate keys of prints recorded by this client since the last snapshot.
+    QHash<QString, QString> m_localKeys;
+
+    QString m_lastStatus;
+    bool m_busy = false;
+    int m_pendingCount = 0;
+
+    struct QueuePass;
+    std::unique_ptr<QueuePass> m_pass;
+};
