@@ -19,11 +19,107 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# devserver
+# devserver: the local stand-in for the Vorn platform with the demo tenant; its tenants
+# survive restarts in .demo/devserver-state.json. Journal: http://127.0.0.1:$port/__dev/journal
+port=${VORN_DEVSERVER_PORT:-8787}
+"$bin/vorn-devserver" --demo --port "$port" --state "$demo/devserver-state.json" \
+  </dev/null >"$demo/devserver.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 1 50); do
+  (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break
+  sleep 0.1
+done
+if ! (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
+  echo "run-demo: vorn-devserver did not start on port $port, see $demo/devserver.log" >&2
+fi
+# First run only: the device identity of the demo tenant, so a later run keeps
+# whatever the operator changed (or a fresh onboarding after deleting the file).
+if [ ! -f "$data/identity.json" ]; then
+  cat >"$data/identity.json" <<JSON
+{
+    "franchiseName": "Демо-мастерская «Ворн»",
+    "operatorName": "Оператор демо",
+    "tenantId": "demo",
+    "deviceId": "demo-pc",
+    "clientId": "desktop",
+    "deviceName": "Демо ПК (цех печати)",
+    "serverUrl": "http://127.0.0.1:$port",
+    "bootstrapEndpoint": "/api/bootstrap",
+    "deviceRegisterEndpoint": "/api/device-register",
+    "clientConfigEndpoint": "/api/client-config",
+    "apiKey": "vorn-demo-key",
+    "onboardingCompleted": true,
+    "orderScanConfirmMode": "app",
+    "eventEndpoint": "/api/client-event",
+    "snapshotEndpoint": "/api/client-snapshot"
+}
+JSON
+fi
+echo "run-demo: vorn-devserver on http://127.0.0.1:$port (tenant demo, key vorn-demo-key)"
+echo "run-demo: journal of received requests: http://127.0.0.1:$port/__dev/journal?limit=50"
 
-# devices
+# devices: a virtual scanner on slot 1 and a virtual RFID reader (the card of E001 on it).
+# While the client runs:  echo P01A7K3M9Q > .demo/scanner1.in   (a scan)
+#                         echo 04A1B2C3D4 > .demo/rfid.in       (a badge held to the reader)
+if [ -x "$bin/vorn-devices" ]; then
+  "$bin/vorn-devices" configure --settings "$data/settings.json" \
+    --scanner "$demo/scanner1" --rfid "$demo/rfid"
+  "$bin/vorn-devices" scanner --link "$demo/scanner1" --input "$demo/scanner1.in" \
+    </dev/null >"$demo/scanner1.log" 2>&1 &
+  pids+=($!)
+  "$bin/vorn-devices" rfid --link "$demo/rfid" --input "$demo/rfid.in" \
+    --card "04A1B2C3D4:E001|Ирина Соколова" </dev/null >"$demo/rfid.log" 2>&1 &
+  pids+=($!)
+  echo "run-demo: scanner 1 on $demo/scanner1, type a scan with: echo P01A7K3M9Q > $demo/scanner1.in"
+  echo "run-demo: RFID reader on $demo/rfid, present a card with: echo 04A1B2C3D4 > $demo/rfid.in"
+fi
 
-# printer
+# printer: the CUPS PDF printer "VornPDF" and demo label files for the demo orders.
+# Printed labels appear as PDF files in ~/PDF/VornPDF of the user running the demo
+# (/root/PDF/VornPDF for root); the label files are renamed "напечатано_…" in place.
+labels="$demo/labels"
+if ! bash "$top/scripts/setup-cups.sh"; then
+  echo "run-demo: CUPS is not ready; labels will not print (see scripts/setup-cups.sh)" >&2
+fi
+bash "$top/scripts/make-demo-labels.sh" "$labels" >/dev/null ||
+  echo "run-demo: demo label files could not be made" >&2
+# Point the client at them, keeping whatever the operator set since.
+if command -v python3 >/dev/null; then
+  python3 - "$data" "$labels" "$port" <<'PY'
+import json, os, sys
+data, labels, port = sys.argv[1:4]
+def patch(name, values, create=True):
+    path = os.path.join(data, name)
+    if not create and not os.path.exists(path):
+        return
+    try:
+        with open(path, encoding="utf-8") as f:
+            doc = json.load(f)
+    except (OSError, ValueError):
+        doc = {}
+    changed = False
+    for key, value in values.items():
+        if not str(doc.get(key) or "").strip():
+            doc[key] = value
+            changed = True
+    if changed:
+        with open(path + ".tmp", "w", encoding="utf-8") as f:
+            json.dump(doc, f, ensure_ascii=False, indent=4)
+        os.replace(path + ".tmp", path)
+patch("settings.json", {
+    "labelPrinterName": "VornPDF",
+    "uidSearchRoot1": os.path.join(labels, "uid"),
+    "wbPath": os.path.join(labels, "wb"),
+    "ozonPath": os.path.join(labels, "ozon"),
+    "yandexLabelsPath": os.path.join(labels, "ym-labels"),
+})
+# A missing identity means a fresh onboarding: leave it to the client.
+patch("identity.json", {"gsConfirmEndpoint": "http://127.0.0.1:%s/gs/confirm" % port}, create=False)
+PY
+else
+  echo "run-demo: python3 is missing; set the label printer and folders in the settings page" >&2
+fi
+echo "run-demo: label printer VornPDF, demo labels in $labels, printed labels in ~/PDF/VornPDF"
 
 # display: a real one when there is one, else a virtual one with a screenshot.
 if [ -z "${DISPLAY:-}" ]; then

@@ -15,7 +15,7 @@ packages=(
   qml6-module-qttest qml6-module-qtquick-shapes
   socat cups cups-bsd cups-client printer-driver-cups-pdf poppler-utils
   g++-mingw-w64-x86-64
-  xvfb xauth x11-apps imagemagick procps psmisc
+  xvfb xauth x11-apps imagemagick procps psmisc python3 ghostscript
   fonts-dejavu-core
 )
 

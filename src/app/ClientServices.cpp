@@ -15,6 +15,22 @@ constexpr int kConfigPushMs = 900;
 ClientServices::ClientServices(AppSettings &settings, QObject *parent)
     : QObject(parent)
     , m_settings(settings)
+    , m_identityService(&m_settings, &m_eventLog)
+    , m_scanner1(&m_settings, &m_eventLog, 1)
+    , m_scanner2(&m_settings, &m_eventLog, 2)
+    , m_scanner3(&m_settings, &m_eventLog, 3)
+    , m_scanner4(&m_settings, &m_eventLog, 4)
+    , m_scanner5(&m_settings, &m_eventLog, 5)
+    , m_scanner6(&m_settings, &m_eventLog, 6)
+    , m_scanners{&m_scanner1, &m_scanner2, &m_scanner3, &m_scanner4, &m_scanner5, &m_scanner6}
+    , m_rfidService(&m_settings, &m_eventLog)
+    , m_clientNotices(&m_settings, &m_eventLog)
+    , m_releaseNotes(&m_settings)
+    , m_snapshotSync(&m_settings, &m_eventLog)
+    , m_configPush(&m_settings, &m_eventLog)
+    , m_printArchive(&m_settings, &m_eventLog)
+    , m_ordersApi(&m_settings, &m_eventLog, &m_ordersModel)
+    , m_heartbeat(&m_settings)
 {
     m_eventLog.setLogDirectory(QDir(m_settings.appDataDir()).filePath(QStringLiteral("logs")));
     m_eventLog.addInfo(QStringLiteral("Клиент запущен."));
@@ -23,6 +39,8 @@ ClientServices::ClientServices(AppSettings &settings, QObject *parent)
     m_heartbeatTimer.setInterval(kHeartbeatMs);
     m_configPushTimer.setInterval(kConfigPushMs);
     m_configPushTimer.setSingleShot(true);
+    // What exists at start-up counts as sent; wall bindings go out after every start.
+    m_configPush.recordBaselines();
 
     wire();
 }
@@ -31,10 +49,43 @@ ClientServices::~ClientServices() = default;
 
 void ClientServices::wire()
 {
+    wireServerLink();
+    connect(&m_printArchive, &PrintArchiveStore::changed, this, &ClientServices::refreshDashboard);
     connect(&m_settings, &AppSettings::serverSyncRequested, this, [this] {
         if (!m_settings.onboardingRequired())
             m_configPushTimer.start();
     });
+}
+
+void ClientServices::wireServerLink()
+{
+    connect(&m_snapshotPollTimer, &QTimer::timeout, &m_snapshotSync, &SnapshotSyncService::refresh);
+    connect(&m_configPushTimer, &QTimer::timeout, &m_configPush, &ConfigPushService::run);
+    connect(&m_heartbeatTimer, &QTimer::timeout, &m_heartbeat, &HeartbeatSender::sendHeartbeat);
+    connect(&m_snapshotSync, &SnapshotSyncService::snapshotReady, this,
+            [this](const QJsonObject &root, bool) { applySnapshotRoot(root); });
+    connect(&m_identityService, &ServerIdentityService::setupCompleted, this, &ClientServices::onSetupCompleted);
+
+    m_heartbeat.setPrintArchive(&m_printArchive);
+    m_heartbeat.setScanners({m_scanners.cbegin(), m_scanners.cend()});
+    m_heartbeat.setRfid(&m_rfidService);
+    // m_heartbeat.setConsumables(...) once the consumables service exists.
+}
+
+void ClientServices::onSetupCompleted()
+{
+    m_eventLog.addSuccess(QStringLiteral("Серверная часть первичной настройки завершена."));
+    m_identityService.refreshClientConfig();
+    m_clientNotices.start();
+    // artifact sync, remote script commands and new layouts start here once they exist.
+    m_snapshotSync.loadCachedSnapshot();
+    m_snapshotSync.refresh();
+    if (!m_snapshotPollTimer.isActive())
+        m_snapshotPollTimer.start();
+    m_configPushTimer.start();
+    if (!m_heartbeatTimer.isActive())
+        m_heartbeatTimer.start();
+    m_heartbeat.sendHeartbeat();
 }
 
 void ClientServices::publish(QQmlContext *context)
@@ -42,7 +93,18 @@ void ClientServices::publish(QQmlContext *context)
     context->setContextProperty(QStringLiteral("appSettings"), &m_settings);
     context->setContextProperty(QStringLiteral("eventLogModel"), &m_eventLog);
     context->setContextProperty(QStringLiteral("eventLog"), &m_eventLog);
+    context->setContextProperty(QStringLiteral("ordersModel"), &m_ordersModel);
+    context->setContextProperty(QStringLiteral("ordersApi"), &m_ordersApi);
     context->setContextProperty(QStringLiteral("tenantProfile"), &m_tenantProfile);
+    context->setContextProperty(QStringLiteral("printArchiveStore"), &m_printArchive);
+    context->setContextProperty(QStringLiteral("scannerService"), &m_scanner1);
+    for (int slot = 2; slot <= 6; ++slot)
+        context->setContextProperty(QStringLiteral("scannerService%1").arg(slot), m_scanners.at(slot - 1));
+    context->setContextProperty(QStringLiteral("identityService"), &m_identityService);
+    context->setContextProperty(QStringLiteral("rfidService"), &m_rfidService);
+    context->setContextProperty(QStringLiteral("clientNoticesService"), &m_clientNotices);
+    context->setContextProperty(QStringLiteral("releaseNotes"), &m_releaseNotes);
+    context->setContextProperty(QStringLiteral("snapshotSync"), &m_snapshotSync);
 }
 
 void ClientServices::start()
@@ -50,15 +112,33 @@ void ClientServices::start()
     connect(&m_settings, &AppSettings::changed, this, &ClientServices::onSettingsChanged);
 
     refreshDashboard();
+    m_snapshotSync.loadCachedSnapshot();
 
-    if (!m_settings.onboardingRequired())
+    if (!m_settings.onboardingRequired()) {
+        m_identityService.refreshClientConfig();
+        scheduleDeviceStarts();
+        m_clientNotices.start();
+        m_snapshotSync.refresh();
         startServerLink();
+        QTimer::singleShot(2500, &m_heartbeat, &HeartbeatSender::sendHeartbeat);
+    }
 
     // Fires once at start-up on both paths; the push decides what it sends.
     m_configPushTimer.start();
     connect(qApp, &QCoreApplication::aboutToQuit, this, [] {
         // Scripts stop here once the script runtime exists.
     });
+}
+
+void ClientServices::scheduleDeviceStarts()
+{
+    // Staggered so six adapters do not all open at the same moment after launch.
+    for (ComScannerService *scanner : std::as_const(m_scanners)) {
+        if (!m_settings.scannerPort(scanner->slot()).trimmed().isEmpty())
+            QTimer::singleShot(900 + 650 * (scanner->slot() - 1), scanner, &ComScannerService::start);
+    }
+    if (!m_settings.rfidPort().trimmed().isEmpty())
+        QTimer::singleShot(3600, &m_rfidService, &RfidScannerService::start);
 }
 
 void ClientServices::startServerLink()
@@ -74,6 +154,17 @@ void ClientServices::stopServerLink()
     m_configPushTimer.stop();
     m_snapshotPollTimer.stop();
     m_heartbeatTimer.stop();
+}
+
+void ClientServices::applySnapshotRoot(const QJsonObject &root)
+{
+    const QVariantMap map = root.toVariantMap();
+    m_settings.applyServerPayload(map);
+    m_ordersApi.applySnapshot(map);
+    // consumablesService.applySnapshotRoot(root) goes here
+    m_printArchive.applySnapshotRoot(map);
+    // employeeWorkspace, then issuesLive, go here
+    refreshDashboard();
 }
 
 void ClientServices::refreshDashboard()
@@ -93,9 +184,12 @@ void ClientServices::onSettingsChanged()
     refreshDashboard();
 
     if (m_settings.onboardingRequired()) {
+        m_clientNotices.stop();
         stopServerLink();
         return;
     }
+    m_snapshotSync.refresh();
+    m_clientNotices.refresh();
     m_configPushTimer.start();
     startServerLink();
 }

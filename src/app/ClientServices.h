@@ -1,9 +1,21 @@
 #pragma once
 
 #include "app/EventLogModel.h"
+#include "devices/ComScannerService.h"
+#include "devices/RfidScannerService.h"
+#include "feeds/ClientNoticesService.h"
+#include "feeds/ReleaseNotesService.h"
+#include "production/OrdersApiService.h"
+#include "production/OrdersModel.h"
+#include "production/PrintArchiveStore.h"
+#include "serverlink/ConfigPushService.h"
+#include "serverlink/HeartbeatSender.h"
+#include "serverlink/ServerIdentityService.h"
+#include "serverlink/SnapshotSyncService.h"
 #include "settings/AppSettings.h"
 #include "settings/TenantProfile.h"
 
+#include <QList>
 #include <QObject>
 #include <QTimer>
 
@@ -30,6 +42,9 @@ public:
     QTimer &snapshotPollTimer() { return m_snapshotPollTimer; }
     QTimer &heartbeatTimer() { return m_heartbeatTimer; }
     QTimer &configPushTimer() { return m_configPushTimer; }
+    // The six scanner slots in slot order (the heartbeat reports their running state).
+    const QList<ComScannerService *> &scanners() const { return m_scanners; }
+    RfidScannerService &rfidService() { return m_rfidService; }
 
 private:
     void wire();
@@ -37,6 +52,11 @@ private:
     void startServerLink();
     void stopServerLink();
     void refreshDashboard();
+    // The snapshot fan-out: every consumer in the fixed order (connect snapshotReady here).
+    void applySnapshotRoot(const QJsonObject &root);
+    void scheduleDeviceStarts();
+    void wireServerLink();
+    void onSetupCompleted();
 
     AppSettings &m_settings;
 
@@ -44,12 +64,32 @@ private:
     EventLogModel m_eventLog;
 
     // Services that talk to the server and the devices.
+    ServerIdentityService m_identityService;
+    // Serial devices: each service owns its port thread and shuts it down when destroyed.
+    ComScannerService m_scanner1;
+    ComScannerService m_scanner2;
+    ComScannerService m_scanner3;
+    ComScannerService m_scanner4;
+    ComScannerService m_scanner5;
+    ComScannerService m_scanner6;
+    QList<ComScannerService *> m_scanners;
+    RfidScannerService m_rfidService;
+    ClientNoticesService m_clientNotices;
+    ReleaseNotesService m_releaseNotes;
+    SnapshotSyncService m_snapshotSync;
 
     // Timers of the server link.
     QTimer m_snapshotPollTimer;
     QTimer m_heartbeatTimer;
     QTimer m_configPushTimer;
+    ConfigPushService m_configPush;
 
     // Stores and production services.
     TenantProfile m_tenantProfile;
+    PrintArchiveStore m_printArchive;
+    OrdersModel m_ordersModel;
+    OrdersApiService m_ordersApi;
+
+    // Created once the figures it reports exist (print archive, consumables, devices).
+    HeartbeatSender m_heartbeat;
 };

@@ -152,13 +152,30 @@ int OutboxBuffer::count()
 
 QList<OutboxRow> OutboxBuffer::fetch(int limit)
 {
+    return select(QString(), limit);
+}
+
+QList<OutboxRow> OutboxBuffer::fetchOfType(const QString &eventType, int limit)
+{
+    return select(eventType.trimmed(), limit);
+}
+
+QList<OutboxRow> OutboxBuffer::select(const QString &eventType, int limit)
+{
     QList<OutboxRow> rows;
     if (!ready() || limit <= 0)
         return rows;
     QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
     query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT id, event_type, payload_json, created_at, last_error "
-                                 "FROM outbox_events ORDER BY id ASC LIMIT ?"));
+    if (eventType.isEmpty()) {
+        query.prepare(QStringLiteral("SELECT id, event_type, payload_json, created_at, last_error "
+                                     "FROM outbox_events ORDER BY id ASC LIMIT ?"));
+    } else {
+        query.prepare(QStringLiteral("SELECT id, event_type, payload_json, created_at, last_error "
+                                     "FROM outbox_events WHERE event_type = ? "
+                                     "ORDER BY id ASC LIMIT ?"));
+        query.addBindValue(eventType);
+    }
     query.addBindValue(limit);
     if (!query.exec()) {
         qCWarning(lcConsumables) << "outbox: fetch failed" << query.lastError().text();
@@ -209,4 +226,30 @@ bool OutboxBuffer::clear()
         return false;
     QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
     return execPlain(db, QStringLiteral("DELETE FROM outbox_events"));
+}
+
+int OutboxBuffer::countOfType(const QString &eventType)
+{
+    if (!ready())
+        return 0;
+    QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
+    query.prepare(QStringLiteral("SELECT COUNT(*) FROM outbox_events WHERE event_type = ?"));
+    query.addBindValue(eventType.trimmed());
+    int result = 0;
+    if (query.exec() && query.next())
+        result = query.value(0).toInt();
+    query.finish();
+    return result;
+}
+
+bool OutboxBuffer::clearOfType(const QString &eventType)
+{
+    if (!ready())
+        return false;
+    QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
+    query.prepare(QStringLiteral("DELETE FROM outbox_events WHERE event_type = ?"));
+    query.addBindValue(eventType.trimmed());
+    const bool ok = query.exec();
+    query.finish();
+    return ok;
 }

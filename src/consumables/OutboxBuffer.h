@@ -45,8 +45,15 @@ public:
     bool markError(qint64 id, const QString &error);
     bool clear();
 
+    // The same operations limited to one event type, for an owner that shares
+    // the file with others (the print archive and the consumables do).
+    int countOfType(const QString &eventType);
+    QList<OutboxRow> fetchOfType(const QString &eventType, int limit);
+    bool clearOfType(const QString &eventType);
+
 private:
     bool ready();
+    QList<OutboxRow> select(const QString &eventType, int limit);
 
     AppSettings *m_settings = nullptr;
     QString m_explicitPath;

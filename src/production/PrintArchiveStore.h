@@ -2,8 +2,10 @@
 
 #include <QDate>
 #include <QHash>
+#include <QJsonObject>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 #include <QVariantList>
 #include <QVariantMap>
@@ -58,7 +60,7 @@ public:
     bool recordPrint(const QString &filePath, const QString &printerName, bool printed,
                      const QString &uid, const QVariantMap &details = {});
 
-    // Interval-free knobs for tests: the outbox pass size.
+    // Rows sent in one outbox pass.
     static constexpr int kOutboxBatch = 100;
 
     Q_INVOKABLE void refresh();
@@ -76,8 +78,12 @@ private:
     void updatePendingCount();
     void rebuildDayIndex();
     void rebuildSelectedDateEvents();
+    void sendEvent(const QVariantMap &event);
+    void queueEvent(const QJsonObject &payload, const QString &reason);
     void sendNextQueued();
     void finishQueuePass(bool brokeOff);
+    void logInfo(const QString &message);
+    void logWarn(const QString &message);
 
     AppSettings *m_settings = nullptr;
     QPointer<EventLogModel> m_eventLog;
@@ -90,8 +96,8 @@ private:
     QDate m_selectedDate;
     QVariantList m_selectedDateEvents;
     QVariantMap m_stats;
-    // Duplicate keys of prints recorded by this client since the last snapshot.
-    QHash<QString, QString> m_localKeys;
+    // Duplicate keys ("day#key") of the prints this client recorded itself.
+    QSet<QString> m_localKeys;
 
     QString m_lastStatus;
     bool m_busy = false;

@@ -217,7 +217,7 @@ bool replyTimedOut(const QNetworkReply *reply)
 }
 
 ServerReply readServerReply(QNetworkReply *reply, AppSettings *settings,
-                            ServerReplyOptions::Classify classify)
+                            const ServerReplyOptions &options)
 {
     ServerReply out;
     if (!reply)
@@ -225,7 +225,9 @@ ServerReply readServerReply(QNetworkReply *reply, AppSettings *settings,
 
     out.timedOut = replyTimedOut(reply);
     out.httpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    out.body = reply->readAll();
+    // An aborted reply is closed; reading it would only warn.
+    if (reply->isOpen())
+        out.body = reply->readAll();
     out.error = reply->error();
     if (out.error != QNetworkReply::NoError)
         out.errorText = reply->errorString();
@@ -242,9 +244,10 @@ ServerReply readServerReply(QNetworkReply *reply, AppSettings *settings,
         out.object = document.object();
     }
 
-    if (classify == ServerReplyOptions::Classify::Always
-        || (classify == ServerReplyOptions::Classify::JsonObjects && out.isObject))
-        classifyServerReply(settings, out.httpStatus, out.object, out.bodyText);
+    using Classify = ServerReplyOptions::Classify;
+    if (options.classify == Classify::Always || (options.classify == Classify::JsonObjects && out.isObject))
+        classifyServerReply(settings, out.httpStatus, out.object,
+                            options.bodyAsFallbackMessage ? out.bodyText : QString());
 
     if (out.isObject)
         out.accepted = replySucceeded(out.object, &out.rejection);
@@ -260,8 +263,8 @@ void handleServerReply(QNetworkReply *reply, QObject *context, AppSettings *sett
     armReplyTimeout(reply, options.timeoutMs);
     QPointer<AppSettings> guarded(settings);
     QObject::connect(reply, &QNetworkReply::finished, context ? context : reply,
-                     [reply, guarded, handler = std::move(handler), classify = options.classify] {
-                         const ServerReply read = readServerReply(reply, guarded.data(), classify);
+                     [reply, guarded, handler = std::move(handler), options] {
+                         const ServerReply read = readServerReply(reply, guarded.data(), options);
                          if (handler)
                              handler(read);
                      });

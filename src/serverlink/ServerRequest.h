@@ -96,6 +96,9 @@ struct ServerReplyOptions
         Never,         // the configuration push leaves the service block alone
     };
     Classify classify = Classify::JsonObjects;
+    // The body text is the block message of last resort (onboarding, heartbeat,
+    // snapshot); otherwise a blocking code without a message gets the standard wording.
+    bool bodyAsFallbackMessage = false;
 };
 
 // Starts the deadline: a single-shot timer parented to the reply that, while
@@ -107,7 +110,7 @@ bool replyTimedOut(const QNetworkReply *reply);
 // parses, classifies (unless told not to, and never after a transport failure)
 // and judges the body. Call only from the reply's finished signal.
 ServerReply readServerReply(QNetworkReply *reply, AppSettings *settings,
-                            ServerReplyOptions::Classify classify = ServerReplyOptions::Classify::JsonObjects);
+                            const ServerReplyOptions &options = {});
 
 // Arms the deadline and calls handler once with the read reply when it
 // finishes. context bounds the handler's lifetime like a connect() context.

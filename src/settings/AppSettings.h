@@ -9,6 +9,8 @@
 #include <QVariantList>
 #include <QVariantMap>
 
+#include <functional>
+
 // The one configuration object of the client: device identity and server
 // settings ("identity.json"), this machine's settings ("settings.json"), the
 // editable collections, the server-driven page state and the service block.
@@ -274,12 +276,16 @@ Q_SIGNALS:
     void serviceBlockChanged();
 
 private:
-    bool setText(QString &field, const QString &value);
-    void setBaud(int &field, int value);
+    void updateText(QString &field, const QString &value);
+    void updateBaud(int &field, int value);
+    // Runs an edit and announces it only when the state really changed.
+    void mutate(const std::function<void()> &edit);
     void commitChange(bool onboardingBefore);
-    void normalizeScannerSlots();
-    void applyInterfaceDefaults();
-    QString currentStateText() const;
+    void editScriptEntry(int index, const QString &field, const QVariant &value);
+    void editConsumableTab(int index, const QString &field, const QVariant &value);
+    QVariant tabField(const QString &tabId, const char *field) const;
+    void updateComPort(QString &field, const QString &value);
+    void updateComBaud(int &field, int value);
     bool writeFiles();
 
     SettingsState m_s;

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QByteArray>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QUrlQuery>
+
+#include <functional>
+
+struct DevTenant;
+
+// One received request, copied out of the HTTP layer so a handler may run
+// later (delayed answers) and never touches the socket.
+struct DevRequest
+{
+    QString method;                              // "GET", "POST", ...
+    QString path;                                // decoded path, no query
+    QUrlQuery query;
+    QList<QPair<QByteArray, QByteArray>> headers;
+    QByteArray body;
+    bool hasJson = false;                        // body parsed as a JSON object
+    QJsonObject json;
+    QString remote;
+
+    // Filled by authentication for routes that need a tenant.
+    DevTenant *tenant = nullptr;
+
+    QByteArray header(const QByteArray &name) const;
+    QString queryValue(const QString &key) const;
+    // The API key from "X-Api-Key" or "Authorization: Bearer ...".
+    QString apiKey() const;
+};
+
+struct DevResponse
+{
+    int status = 200;
+    QByteArray body;
+    QByteArray contentType = "application/json";
+
+    static DevResponse json(const QJsonObject &object, int status = 200);
+    static DevResponse raw(const QByteArray &body, int status = 200,
+                           const QByteArray &contentType = "text/plain; charset=utf-8");
+    // The reply envelope of a failure: {"ok": false, "error": code, "message": text}.
+    static DevResponse failure(int status, const QString &error, const QString &message = QString());
+    // {"ok": true} merged with the given keys.
+    static DevResponse ok(const QJsonObject &object = QJsonObject(), int status = 200);
+};
+
+using DevHandler = std::function<DevResponse(DevRequest &)>;
+
+enum class DevAuth {
+    None,     // open: onboarding, version, the development endpoints
+    Tenant,   // needs a valid tenant key; blocked tenants and devices get 403
+};

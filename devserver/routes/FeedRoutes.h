@@ -1,0 +1,10 @@
+#pragma once
+
+#include "DevServer.h"
+
+// "/api/client-notices" (the tenant's banners) and "/api/version" (release notes).
+class FeedRoutes : public DevRouteSet
+{
+public:
+    void registerRoutes(DevServer &server) override;
+};

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "DevServer.h"
+
+// "/api/client-snapshot": the tenant's working data and configuration with a
+// revision; "since_rev" equal to the current revision answers "changed": false,
+// "refresh=1" always answers the full snapshot.
+class SnapshotRoutes : public DevRouteSet
+{
+public:
+    void registerRoutes(DevServer &server) override;
+
+    static QJsonObject buildSnapshot(const DevTenant &tenant);
+};

@@ -1,0 +1,141 @@
+// vorn-devices: virtual serial devices for the tests and the demo.
+//
+//   vorn-devices scanner [--link PATH] [--terminator crlf|cr|lf|none] [--delay MS]
+//                        [--flood lines|noise] [--input FIFO] [SCAN...]
+//   vorn-devices rfid    [--link PATH] [--card UID[:DATA]] [--read-reply data|tag]
+//                        [--write-error TEXT] [--input FIFO] [LINE...]
+//   vorn-devices configure --settings FILE [--scanner PATH] [--rfid PATH]
+//
+// A device runs until it is interrupted; scans or card lines come from the command line,
+// standard input and the --input named pipe, one per line.
+#include "LineInput.h"
+#include "SettingsPatch.h"
+#include "VirtualPty.h"
+#include "VirtualRfidReader.h"
+#include "VirtualScanner.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <QTextStream>
+
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+int g_signalPipe[2] = {-1, -1};
+
+void onSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &byte, 1);
+}
+
+// SIGINT/SIGTERM end the event loop normally, so the link is removed on the way out.
+void quitOnSignals(QCoreApplication &app)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
+    std::signal(SIGHUP, onSignal);
+}
+
+int fail(const QString &message)
+{
+    QTextStream(stderr) << "vorn-devices: " << message << Qt::endl;
+    return 2;
+}
+
+QByteArray terminatorFor(const QString &name, bool *ok)
+{
+    *ok = true;
+    const QString key = name.toLower();
+    if (key == QLatin1String("crlf"))
+        return "\r\n";
+    if (key == QLatin1String("cr"))
+        return "\r";
+    if (key == QLatin1String("lf"))
+        return "\n";
+    if (key == QLatin1String("none"))
+        return {};
+    *ok = false;
+    return {};
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("vorn-devices"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Virtual barcode scanner and RFID reader on pseudo-terminals."));
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("device"), QStringLiteral("scanner, rfid or configure"));
+    const QCommandLineOption link(QStringLiteral("link"), QStringLiteral("Link to the port for the client."), QStringLiteral("path"));
+    const QCommandLineOption input(QStringLiteral("input"), QStringLiteral("Named pipe to read lines from."), QStringLiteral("fifo"));
+    const QCommandLineOption terminator(QStringLiteral("terminator"), QStringLiteral("crlf, cr, lf or none."), QStringLiteral("name"), QStringLiteral("crlf"));
+    const QCommandLineOption delay(QStringLiteral("delay"), QStringLiteral("Milliseconds before each command-line scan."), QStringLiteral("ms"), QStringLiteral("500"));
+    const QCommandLineOption flood(QStringLiteral("flood"), QStringLiteral("Send lines or noise without pause."), QStringLiteral("lines|noise"));
+    const QCommandLineOption card(QStringLiteral("card"), QStringLiteral("Card on the reader."), QStringLiteral("uid[:data]"));
+    const QCommandLineOption readReply(QStringLiteral("read-reply"), QStringLiteral("Answer READ with data or tag."), QStringLiteral("kind"), QStringLiteral("data"));
+    const QCommandLineOption writeError(QStringLiteral("write-error"), QStringLiteral("Answer WRITE with ERR:<text>."), QStringLiteral("text"));
+    const QCommandLineOption settings(QStringLiteral("settings"), QStringLiteral("settings.json to configure."), QStringLiteral("file"));
+    const QCommandLineOption scannerPort(QStringLiteral("scanner"), QStringLiteral("Port for scanner slot 1."), QStringLiteral("path"));
+    const QCommandLineOption rfidPort(QStringLiteral("rfid"), QStringLiteral("Port for the RFID reader."), QStringLiteral("path"));
+    parser.addOptions({link, input, terminator, delay, flood, card, readReply, writeError, settings, scannerPort, rfidPort});
+    parser.process(app);
+
+    QStringList args = parser.positionalArguments();
+    const QString device = args.isEmpty() ? QString() : args.takeFirst();
+
+    if (device == QLatin1String("configure")) {
+        QString error;
+        if (!parser.isSet(settings))
+            return fail(QStringLiteral("configure needs --settings"));
+        if (!SettingsPatch::apply(parser.value(settings), parser.value(scannerPort), parser.value(rfidPort), &error))
+            return fail(error);
+        return 0;
+    }
+    if (device != QLatin1String("scanner") && device != QLatin1String("rfid"))
+        return fail(QStringLiteral("name a device: scanner, rfid or configure (see --help)"));
+
+    quitOnSignals(app);
+    VirtualPty pty;
+    QString error;
+    if (!pty.open(parser.value(link), &error))
+        return fail(error);
+    LineInput lines;
+    lines.watchStdin();
+    if (parser.isSet(input) && !lines.watchFifo(parser.value(input), &error))
+        return fail(error);
+    QTextStream(stdout) << device << " ready: " << pty.clientPath() << " (" << pty.slavePath() << ")" << Qt::endl;
+
+    if (device == QLatin1String("scanner")) {
+        bool ok = false;
+        auto *scanner = new VirtualScanner(&pty, terminatorFor(parser.value(terminator), &ok), &app);
+        if (!ok)
+            return fail(QStringLiteral("unknown terminator %1").arg(parser.value(terminator)));
+        QObject::connect(&lines, &LineInput::lineEntered, scanner, &VirtualScanner::type);
+        scanner->typeLater(args, qMax(0, parser.value(delay).toInt()));
+        if (parser.value(flood) == QLatin1String("lines"))
+            scanner->startFlood(VirtualScanner::Flood::Lines);
+        else if (parser.value(flood) == QLatin1String("noise"))
+            scanner->startFlood(VirtualScanner::Flood::Noise);
+        else if (parser.isSet(flood))
+            return fail(QStringLiteral("--flood takes lines or noise"));
+    } else {
+        auto *reader = new VirtualRfidReader(&pty, &app);
+        reader->setCard(parser.value(card));
+        reader->setReadReplyAsTag(parser.value(readReply) == QLatin1String("tag"));
+        reader->setWriteError(parser.value(writeError));
+        QObject::connect(&lines, &LineInput::lineEntered, reader, &VirtualRfidReader::present);
+        for (const QString &line : std::as_const(args))
+            reader->present(line);
+    }
+    return app.exec();
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QList>
+#include <QNetworkAccessManager>
+#include <QObject>
+#include <QPointer>
+
+class AppSettings;
+
+// The once-a-minute "client_heartbeat": device state and upload queue sizes.
+// The figures are read, at the moment of sending, from the properties of the
+// objects handed in: "pendingCount" of the consumables service and of the print
+// archive, "running" of the six scanner services (slot order) and of the RFID
+// service. Objects not (yet) handed in count as 0 / not running.
+class HeartbeatSender : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int kScannerSlots = 6;
+
+    explicit HeartbeatSender(AppSettings *settings, QObject *parent = nullptr);
+
+    void setConsumables(QObject *service) { m_consumables = service; }
+    void setPrintArchive(QObject *store) { m_printArchive = store; }
+    // Slot 1 first; missing slots count as not running.
+    void setScanners(const QList<QObject *> &scanners);
+    void setRfid(QObject *service) { m_rfid = service; }
+
+    // The request body as it would be sent now.
+    QJsonObject buildBody() const;
+
+    Q_INVOKABLE void sendHeartbeat();
+
+Q_SIGNALS:
+    // A heartbeat reply arrived (httpStatus 0: no HTTP answer). For diagnostics and tests.
+    void replied(int httpStatus);
+
+private:
+    QPointer<AppSettings> m_settings;
+    QPointer<QObject> m_consumables;
+    QPointer<QObject> m_printArchive;
+    QList<QPointer<QObject>> m_scanners;
+    QPointer<QObject> m_rfid;
+    QNetworkAccessManager m_network;
+};

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class AppSettings;
+class EventLogModel;
+struct ServerReply;
+
+// Keeps the client's copy of the tenant's working data in step with the
+// server: polls the snapshot endpoint with the revision it holds, stores every
+// new snapshot in "snapshot_cache.json" (revision in "snapshot_meta.json") and
+// announces it with snapshotReady. Scene name "snapshotSync".
+class SnapshotSyncService : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(bool busy READ busy NOTIFY changed)
+    Q_PROPERTY(QString status READ status NOTIFY changed)
+    Q_PROPERTY(QString revision READ revision NOTIFY changed)
+
+public:
+    static constexpr int kDefaultTimeoutMs = 20000;
+    static constexpr const char *kMetaSchema = "dashboard_archive_stats_v2";
+
+    SnapshotSyncService(AppSettings *settings, EventLogModel *eventLog, QObject *parent = nullptr);
+
+    bool busy() const { return m_busy; }
+    QString status() const { return m_status; }
+    QString revision() const { return m_revision; }
+    bool needFullSnapshot() const { return m_needFullSnapshot; }
+
+    QString cachePath() const;
+    QString metaPath() const;
+    void setRequestTimeoutMs(int ms) { m_timeoutMs = ms; }
+
+    Q_INVOKABLE void loadCachedSnapshot();
+    Q_INVOKABLE void refresh();
+
+Q_SIGNALS:
+    void changed();
+    void snapshotReady(const QJsonObject &root, bool fromCache);
+
+private:
+    void readMeta();
+    void writeMeta();
+    void onReply(const ServerReply &reply);
+    void setStatus(const QString &text);
+    void setBusy(bool value);
+
+    QPointer<AppSettings> m_settings;
+    QPointer<EventLogModel> m_eventLog;
+    QNetworkAccessManager m_network;
+    int m_timeoutMs = kDefaultTimeoutMs;
+    bool m_busy = false;
+    QString m_status;
+    QString m_revision;
+    bool m_needFullSnapshot = true;
+};

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "app/EventLogModel.h"
+
+#include <QObject>
+#include <QSemaphore>
+#include <QStringList>
+#include <QThread>
+
+// Holds a port thread busy until release(), as a driver hanging in an open call would.
+class ThreadBlocker
+{
+public:
+    explicit ThreadBlocker(QThread *thread)
+    {
+        m_anchor.moveToThread(thread);
+        QMetaObject::invokeMethod(
+            &m_anchor, [this] {
+                m_entered.release();
+                m_gate.acquire();
+            },
+            Qt::QueuedConnection);
+        m_entered.acquire();
+    }
+    ~ThreadBlocker() { release(); }
+    void release()
+    {
+        if (!m_released) {
+            m_released = true;
+            m_gate.release();
+        }
+    }
+
+private:
+    QObject m_anchor;
+    QSemaphore m_entered;
+    QSemaphore m_gate;
+    bool m_released = false;
+};
+
+// The journal's messages (newest first), optionally of one level only.
+inline QStringList journal(const EventLogModel &log, const QString &level = QString())
+{
+    QStringList messages;
+    for (int row = 0; row < log.rowCount(); ++row) {
+        const QModelIndex index = log.index(row);
+        if (level.isEmpty() || index.data(EventLogModel::LevelRole).toString() == level)
+            messages << index.data(EventLogModel::MessageRole).toString();
+    }
+    return messages;
+}
+
+inline int countContaining(const QStringList &texts, const QString &needle)
+{
+    int count = 0;
+    for (const QString &text : texts)
+        count += text.contains(needle) ? 1 : 0;
+    return count;
+}

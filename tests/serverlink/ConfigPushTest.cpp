@@ -1,0 +1,137 @@
+#include "ServerLinkSandbox.h"
+
+#include "serverlink/ConfigPushService.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+class ConfigPushTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    static QStringList sentTypes(ServerLinkSandbox &box)
+    {
+        QStringList types;
+        for (const QJsonValue &entry : box.requests(QStringLiteral("/api/client-event")))
+            types << entry.toObject().value(QStringLiteral("body")).toObject()
+                         .value(QStringLiteral("event_type")).toString();
+        return types;
+    }
+
+private Q_SLOTS:
+    void catalogueItems()
+    {
+        QCOMPARE(ConfigPushService::slugify(QStringLiteral("  Выгрузка WB: Этикетки__v2!  ")),
+                 QStringLiteral("wb_v2"));
+        QCOMPARE(ConfigPushService::slugify(QStringLiteral("..Rip-Hot.Folder__")), QStringLiteral("rip-hot.folder"));
+        QCOMPARE(ConfigPushService::slugify(QString(100, u'a')).size(), 80);
+
+        const QJsonArray items = ConfigPushService::scriptsCatalog(QVariantList{
+            QVariantMap{{"name", "Rip Sync"}, {"path", "C:/scripts/rip_sync.py"}, {"arguments", "--fast"},
+                        {"enabled", false}, {"launchMode", "manual"}},
+            QVariantMap{{"name", "Счёт"}, {"script_id", "count"}, {"kind", "python"}, {"fileName", "c.py"}},
+            QVariantMap{},
+        });
+        QCOMPARE(items.size(), 3);
+        QCOMPARE(items.at(0).toObject(),
+                 (QJsonObject{{"id", "rip_sync"}, {"title", "Rip Sync"}, {"enabled", false}, {"launch_mode", "manual"},
+                              {"arguments", "--fast"}, {"kind", "custom"}, {"filename", "rip_sync.py"}}));
+        QCOMPARE(items.at(1).toObject().value(QStringLiteral("id")).toString(), QStringLiteral("count"));
+        QCOMPARE(items.at(1).toObject().value(QStringLiteral("filename")).toString(), QStringLiteral("c.py"));
+        QCOMPARE(items.at(2).toObject().value(QStringLiteral("id")).toString(), QStringLiteral("script_3"));
+        QCOMPARE(items.at(2).toObject().value(QStringLiteral("title")).toString(), QStringLiteral("Скрипт 3"));
+        QCOMPARE(items.at(2).toObject().value(QStringLiteral("launch_mode")).toString(), QStringLiteral("auto"));
+    }
+
+    void sendsOnlyChangedCollections()
+    {
+        ServerLinkSandbox box;
+        ConfigPushService push(box.settings.get(), &box.eventLog);
+        QSignalSpy finished(&push, &ConfigPushService::pushFinished);
+        push.recordBaselines();
+        box.settings->addWallBinding();
+
+        // Not set up: the start-up shot sends nothing.
+        push.run();
+        QTest::qWait(150);
+        QCOMPARE(box.server.journal().size(), 0);
+
+        box.setUpDemoDevice();
+        push.run();
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(sentTypes(box), QStringList{QStringLiteral("qr_wall_bindings_replace")});
+        const QJsonObject payload = box.requests(QStringLiteral("/api/client-event")).first().toObject()
+                                        .value(QStringLiteral("body")).toObject().value(QStringLiteral("payload")).toObject();
+        const QJsonObject binding = payload.value(QStringLiteral("wallBindings")).toArray().first().toObject();
+        const QString wallPayload = box.settings->wallBindingPayload(0);
+        QCOMPARE(binding.value(QStringLiteral("payload")).toString(), wallPayload);
+        QCOMPARE(binding.value(QStringLiteral("qr_payload")).toString(), wallPayload);
+        QCOMPARE(binding.value(QStringLiteral("qr")).toString(), QStringLiteral("VORN_WALL:") + wallPayload);
+        QVERIFY(box.hasLogEntry(QStringLiteral("QR стены: привязки отправлены на сервер.")));
+        QCOMPARE(box.demoTenant().config.value(QStringLiteral("wallBindings")).toArray().size(), 1);
+
+        push.run();
+        QTest::qWait(150);
+        QCOMPARE(sentTypes(box).size(), 1);
+
+        // The bound tab's title is part of the wall QR payload, so both go out.
+        box.settings->setConsumableTabTitle(0, QStringLiteral("Краски"));
+        push.run();
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 3, 10000);
+        QStringList types = sentTypes(box).mid(1);
+        types.sort();
+        QCOMPARE(types, (QStringList{QStringLiteral("consumable_tabs_replace"),
+                                     QStringLiteral("qr_wall_bindings_replace")}));
+        QCOMPARE(box.demoTenant().config.value(QStringLiteral("consumableTabs")).toArray().first().toObject()
+                     .value(QStringLiteral("title")).toString(), QStringLiteral("Краски"));
+        QVERIFY(box.hasLogEntry(QStringLiteral("Расходники: схема вкладок отправлена на сервер.")));
+    }
+
+    void resendsAfterRejection()
+    {
+        ServerLinkSandbox box;
+        box.setUpDemoDevice();
+        ConfigPushService push(box.settings.get(), &box.eventLog);
+        QSignalSpy finished(&push, &ConfigPushService::pushFinished);
+        push.recordBaselines();
+
+        box.settings->addScriptEntry();
+        box.fault({{"path", "/api/client-event"}, {"status", 200}, {"times", 1},
+                   {"json", QJsonObject{{"ok", false}, {"message", "каталог заблокирован"}}}});
+        push.run();
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(finished.last().at(1).toBool(), false);
+        QVERIFY(box.hasLogEntry(QStringLiteral("Скрипты: сервер не принял каталог (каталог заблокирован / HTTP 200)")));
+        QVERIFY(!box.settings->serviceBlocked());
+
+        box.fault({{"path", "/api/client-event"}, {"status", 500}, {"body", "oops"}, {"times", 1}});
+        push.run();
+        QVERIFY(finished.wait(10000));
+        QVERIFY(box.hasLogEntry(QStringLiteral("Скрипты: сервер не принял каталог (bad reply / HTTP 500)")));
+
+        push.run();
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(finished.last().at(1).toBool(), true);
+        QVERIFY(box.hasLogEntry(QStringLiteral("Скрипты: каталог отправлен на сервер.")));
+        QCOMPARE(sentTypes(box), QStringList(3, QStringLiteral("settings_replace")));
+        const QJsonArray catalog = box.demoTenant().config.value(QStringLiteral("scripts_catalog")).toArray();
+        QCOMPARE(catalog.last().toObject().value(QStringLiteral("title")).toString(), QStringLiteral("Новый скрипт"));
+
+        // Undelivered: the network layer's words, and sent again next time.
+        const QString before = push.lastSent(ConfigPushService::ScriptsCatalog);
+        box.settings->setScriptEntryName(0, QStringLiteral("Другое имя"));
+        box.settings->setServerUrl(QStringLiteral("http://127.0.0.1:1"));
+        push.run();
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(push.lastSent(ConfigPushService::ScriptsCatalog), before);
+        bool undelivered = false;
+        for (int row = 0; row < box.eventLog.rowCount(); ++row)
+            undelivered |= box.eventLog.data(box.eventLog.index(row), EventLogModel::MessageRole).toString()
+                               .startsWith(QStringLiteral("Скрипты: каталог не дошёл до сервера ("));
+        QVERIFY(undelivered);
+    }
+};
+
+QTEST_MAIN(ConfigPushTest)
+#include "ConfigPushTest.moc"

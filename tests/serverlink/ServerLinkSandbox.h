@@ -1,0 +1,61 @@
+#pragma once
+
+// A fresh data folder, an in-process vorn-devserver on 127.0.0.1 (free port)
+// and a settings store pointing at it with the demo tenant's identity.
+
+#include "DemoData.h"
+#include "DevServer.h"
+#include "app/EventLogModel.h"
+#include "common/JsonRead.h"
+#include "settings/AppSettings.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+struct ServerLinkSandbox
+{
+    QTemporaryDir dir;
+    DevServer server;
+    std::unique_ptr<AppSettings> settings;
+    EventLogModel eventLog;
+
+    ServerLinkSandbox()
+    {
+        // The settings' data folder follows XDG_DATA_HOME on Linux.
+        qputenv("XDG_DATA_HOME", dir.path().toUtf8());
+        server.listenOn(QHostAddress::LocalHost, 0);
+        settings = std::make_unique<AppSettings>();
+    }
+
+    QString url() const { return server.baseUrl().toString(); }
+
+    void setUpDemoDevice()
+    {
+        settings->setServerUrl(url());
+        settings->setTenantId(QString::fromLatin1(Demo::kTenantId));
+        settings->setDeviceId(QString::fromLatin1(Demo::kDeviceId));
+        settings->setApiKey(QString::fromLatin1(Demo::kApiKey));
+    }
+
+    QJsonArray requests(const QString &path) const
+    {
+        return const_cast<DevServer &>(server).journal().entries(0, path);
+    }
+
+    void fault(const QJsonObject &spec) { server.faults().add(DevFault::fromJson(spec)); }
+
+    DevTenant &demoTenant() { return *server.store().tenantById(QString::fromLatin1(Demo::kTenantId)); }
+
+    bool hasLogEntry(const QString &message) const
+    {
+        for (int row = 0; row < eventLog.rowCount(); ++row) {
+            if (eventLog.data(eventLog.index(row), EventLogModel::MessageRole).toString() == message)
+                return true;
+        }
+        return false;
+    }
+};

@@ -1,0 +1,182 @@
+#include "ServerLinkSandbox.h"
+
+#include "serverlink/ServerRequest.h"
+
+#include <QNetworkAccessManager>
+#include <QNetworkRequest>
+#include <QSignalSpy>
+#include <QtTest>
+
+class ServerRequestTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    // Sends one GET through the shared reply handling and returns what it read.
+    static ServerReply fetch(ServerLinkSandbox &box, const QString &endpoint, int timeoutMs = 0)
+    {
+        QNetworkAccessManager network;
+        QNetworkRequest request(resolveEndpointUrl(box.settings.get(), endpoint));
+        applyRequestHeaders(request, box.settings.get(), true);
+        ServerReply result;
+        bool done = false;
+        handleServerReply(network.get(request), &network, box.settings.get(),
+                          [&](const ServerReply &reply) { result = reply; done = true; }, {timeoutMs});
+        if (!QTest::qWaitFor([&] { return done; }, 10000))
+            qWarning("no reply within 10 s");
+        return result;
+    }
+
+private Q_SLOTS:
+    void endpointResolution()
+    {
+        ServerLinkSandbox box;
+        box.settings->setServerUrl(QStringLiteral("https://vorn.example/tenant/app"));
+        QCOMPARE(resolveEndpointUrl(box.settings.get(), QStringLiteral("/api/x")).toString(),
+                 QStringLiteral("https://vorn.example/api/x"));
+        QCOMPARE(resolveEndpointUrl(box.settings.get(), QStringLiteral("api/x")).toString(),
+                 QStringLiteral("https://vorn.example/tenant/api/x"));
+        QCOMPARE(resolveEndpointUrl(box.settings.get(), QStringLiteral(" http://other:9/e ")).toString(),
+                 QStringLiteral("http://other:9/e"));
+        QVERIFY(!resolveEndpointUrl(box.settings.get(), QStringLiteral("   ")).isValid());
+        QCOMPARE(resolveEndpointUrl(nullptr, QStringLiteral("/api/x")).toString(), QStringLiteral("/api/x"));
+
+        QCOMPARE(joinServerPath(QStringLiteral(" http://h:1/base/// "), QStringLiteral("api/v")),
+                 QStringLiteral("http://h:1/base/api/v"));
+        QCOMPARE(joinServerPath(QStringLiteral("http://h"), QStringLiteral("/api")), QStringLiteral("http://h/api"));
+    }
+
+    void headersOverTheWire()
+    {
+        ServerLinkSandbox box;
+        box.setUpDemoDevice();
+        box.settings->setClientId(QStringLiteral("desktop"));
+        QVERIFY(fetch(box, QStringLiteral("/api/client-notices")).accepted);
+        QJsonObject headers = box.requests(QStringLiteral("/api/client-notices")).last()
+                                  .toObject().value(QStringLiteral("headers")).toObject();
+        QCOMPARE(headers.value(QStringLiteral("x-api-key")).toString(), QStringLiteral("vorn-demo-key"));
+        QCOMPARE(headers.value(QStringLiteral("authorization")).toString(), QStringLiteral("Bearer vorn-demo-key"));
+        QCOMPARE(headers.value(QStringLiteral("x-tenant-id")).toString(), QStringLiteral("demo"));
+        QCOMPARE(headers.value(QStringLiteral("x-device-id")).toString(), QStringLiteral("demo-pc"));
+        QCOMPARE(headers.value(QStringLiteral("x-client-id")).toString(), QStringLiteral("desktop"));
+        QCOMPARE(headers.value(QStringLiteral("accept")).toString(), QStringLiteral("application/json"));
+        QCOMPARE(headers.value(QStringLiteral("content-type")).toString(),
+                 QStringLiteral("application/json; charset=utf-8"));
+
+        // A key of blanks sends neither key header; the server then refuses.
+        box.settings->setApiKey(QStringLiteral("   "));
+        box.settings->setDeviceId(QString());
+        const ServerReply refused = fetch(box, QStringLiteral("/api/client-notices"));
+        QCOMPARE(refused.httpStatus, 401);
+        headers = box.requests(QStringLiteral("/api/client-notices")).last()
+                      .toObject().value(QStringLiteral("headers")).toObject();
+        QVERIFY(!headers.contains(QStringLiteral("x-api-key")));
+        QVERIFY(!headers.contains(QStringLiteral("authorization")));
+        QVERIFY(!headers.contains(QStringLiteral("x-device-id")));
+        QVERIFY(headers.contains(QStringLiteral("x-tenant-id")));
+    }
+
+    void serviceBlockFollowsReplies()
+    {
+        ServerLinkSandbox box;
+        box.setUpDemoDevice();
+        QSignalSpy blockChanges(box.settings.get(), &AppSettings::serviceBlockChanged);
+        const QString path = QStringLiteral("/api/client-notices");
+
+        box.fault({{"path", path}, {"status", 403}, {"times", 1},
+                   {"json", QJsonObject{{"message", "  Оплата просрочена  "}}}});
+        fetch(box, path);
+        QCOMPARE(box.settings->serviceBlockNotice(), QStringLiteral("Оплата просрочена"));
+        QVERIFY(box.settings->serviceBlocked());
+
+        box.fault({{"path", path}, {"status", 200}, {"times", 1},
+                   {"json", QJsonObject{{"ok", false}, {"message", "не сейчас"}}}});
+        const ServerReply rejected = fetch(box, path);
+        QVERIFY(!rejected.accepted);
+        QCOMPARE(rejected.rejection, QStringLiteral("не сейчас"));
+        QVERIFY(box.settings->serviceBlocked());
+
+        QVERIFY(fetch(box, path).accepted);
+        QVERIFY(!box.settings->serviceBlocked());
+        QCOMPARE(blockChanges.count(), 2);
+
+        // A blocking code in capitals without a message uses the tenant wording.
+        classifyServerReply(box.settings.get(), 200, QJsonObject{{"ok", false}, {"error", " TENANT_BLOCKED "}});
+        QCOMPARE(box.settings->serviceBlockNotice(), QStringLiteral("Клиент заблокирован Администратором Ворна."));
+        classifyServerReply(nullptr, 403, QJsonObject{{"message", "x"}}); // no settings: nothing to do
+        // The device switch of the devserver answers 403 "device_blocked".
+        box.fault({{"path", path}, {"block", "device_blocked"}, {"times", 1}});
+        fetch(box, path);
+        QCOMPARE(box.settings->serviceBlockNotice(), QStringLiteral("Это устройство заблокировано в Ворне."));
+
+        // Non-JSON bodies never touch the block.
+        box.fault({{"path", path}, {"status", 403}, {"body", "<html>nope</html>"}, {"times", 1}});
+        const ServerReply html = fetch(box, path);
+        QVERIFY(!html.isObject);
+        QCOMPARE(html.httpStatus, 403);
+        QVERIFY(box.settings->serviceBlocked());
+    }
+
+    void replyJudgement()
+    {
+        QString message;
+        QVERIFY(replySucceeded(QJsonObject{}, &message));
+        QVERIFY(message.isEmpty());
+        QVERIFY(!replySucceeded(QJsonObject{{"ok", false}}, &message));
+        QCOMPARE(message, QStringLiteral("server_error"));
+        QVERIFY(!replySucceeded(QJsonObject{{"ok", "yes"}}, &message)); // not a bool: counts as false
+        QVERIFY(!replySucceeded(QJsonObject{{"ok", true}, {"result", QJsonObject{{"status", " Ignored "}}}}, &message));
+        QCOMPARE(message, QStringLiteral("ignored"));
+        QCOMPARE(describeServerStatus(message), QStringLiteral("сервер принял запрос без изменений"));
+        QVERIFY(!replySucceeded(QJsonObject{{"result", QJsonObject{{"status", "not_found"}, {"message", " нет "}}}},
+                                &message));
+        QCOMPARE(message, QStringLiteral("нет"));
+        QVERIFY(!replySucceeded(QJsonObject{{"result", QJsonObject{{"status", "forbidden"}}}}, &message));
+        QCOMPARE(message, QStringLiteral("forbidden"));
+        QVERIFY(replySucceeded(QJsonObject{{"result", QJsonObject{{"status", "done"}}}}, &message));
+        QVERIFY(replySucceeded(QJsonObject{{"ok", true}}, nullptr));
+
+        QCOMPARE(describeNetworkError(QStringLiteral("Connection REFUSED by peer")), QStringLiteral("сервер недоступен"));
+        QCOMPARE(describeNetworkError(QStringLiteral("Socket operation timed out")), QStringLiteral("сервер не ответил вовремя"));
+        QCOMPARE(describeNetworkError(QStringLiteral("Remote host closed the connection")),
+                 QStringLiteral("сервер разорвал соединение"));
+        QCOMPARE(describeNetworkError(QStringLiteral("Host not found")), QStringLiteral("адрес сервера не найден"));
+        QCOMPARE(describeNetworkError(QStringLiteral("SSL handshake failed")), QStringLiteral("ошибка защищённого соединения"));
+        QCOMPARE(describeNetworkError(QStringLiteral(" odd ")), QStringLiteral("odd"));
+        QCOMPARE(describeNetworkError(QString()), QStringLiteral("неизвестная сетевая ошибка"));
+        QCOMPARE(describeServerStatus(QStringLiteral("UNSUPPORTED")), QStringLiteral("Ворн пока не поддерживает эту операцию"));
+        QCOMPARE(describeServerStatus(QStringLiteral(" custom ")), QStringLiteral("custom"));
+        QCOMPARE(describeServerStatus(QString()), QStringLiteral("сервер вернул неизвестный ответ"));
+    }
+
+    void timeoutAndTransportFailures()
+    {
+        ServerLinkSandbox box;
+        box.setUpDemoDevice();
+        const QString path = QStringLiteral("/api/client-notices");
+
+        box.fault({{"path", path}, {"delay_ms", 3000}, {"times", 1}});
+        const ServerReply slow = fetch(box, path, 200);
+        QVERIFY(slow.timedOut);
+        QVERIFY(slow.networkFailed());
+        QCOMPARE(slow.httpStatus, 0);
+
+        // Qt resends a GET once when a kept-alive connection closes unanswered.
+        box.fault({{"path", path}, {"drop", true}, {"times", 2}});
+        const ServerReply dropped = fetch(box, path);
+        QVERIFY(!dropped.timedOut);
+        QVERIFY(dropped.networkFailed());
+        QCOMPARE(describeNetworkError(dropped.errorText), QStringLiteral("сервер разорвал соединение"));
+
+        // The server is still fine afterwards.
+        QVERIFY(fetch(box, path).accepted);
+
+        box.settings->setServerUrl(QStringLiteral("http://127.0.0.1:1"));
+        const ServerReply refused = fetch(box, path);
+        QVERIFY(refused.networkFailed());
+        QCOMPARE(describeNetworkError(refused.errorText), QStringLiteral("сервер недоступен"));
+    }
+};
+
+QTEST_MAIN(ServerRequestTest)
+#include "ServerRequestTest.moc"
