@@ -29,6 +29,8 @@ ClientServices::ClientServices(AppSettings &settings, QObject *parent)
     , m_snapshotSync(&m_settings, &m_eventLog)
     , m_configPush(&m_settings, &m_eventLog)
     , m_printArchive(&m_settings, &m_eventLog)
+    , m_gsConfirm(&m_settings)
+    , m_uidPrintService(&m_settings, &m_eventLog, &m_gsConfirm, &m_printArchive)
     , m_ordersApi(&m_settings, &m_eventLog, &m_ordersModel)
     , m_heartbeat(&m_settings)
 {
@@ -51,6 +53,7 @@ void ClientServices::wire()
 {
     wireServerLink();
     connect(&m_printArchive, &PrintArchiveStore::changed, this, &ClientServices::refreshDashboard);
+    connect(&m_uidPrintService, &UidPrintService::printed, this, &ClientServices::refreshDashboard);
     connect(&m_settings, &AppSettings::serverSyncRequested, this, [this] {
         if (!m_settings.onboardingRequired())
             m_configPushTimer.start();
@@ -97,6 +100,7 @@ void ClientServices::publish(QQmlContext *context)
     context->setContextProperty(QStringLiteral("ordersApi"), &m_ordersApi);
     context->setContextProperty(QStringLiteral("tenantProfile"), &m_tenantProfile);
     context->setContextProperty(QStringLiteral("printArchiveStore"), &m_printArchive);
+    context->setContextProperty(QStringLiteral("uidPrintService"), &m_uidPrintService);
     context->setContextProperty(QStringLiteral("scannerService"), &m_scanner1);
     for (int slot = 2; slot <= 6; ++slot)
         context->setContextProperty(QStringLiteral("scannerService%1").arg(slot), m_scanners.at(slot - 1));

@@ -8,12 +8,14 @@
 #include "production/OrdersApiService.h"
 #include "production/OrdersModel.h"
 #include "production/PrintArchiveStore.h"
+#include "production/UidPrintService.h"
 #include "serverlink/ConfigPushService.h"
 #include "serverlink/HeartbeatSender.h"
 #include "serverlink/ServerIdentityService.h"
 #include "serverlink/SnapshotSyncService.h"
 #include "settings/AppSettings.h"
 #include "settings/TenantProfile.h"
+#include "supplies/GsConfirmClient.h"
 
 #include <QList>
 #include <QObject>
@@ -87,6 +89,8 @@ private:
     // Stores and production services.
     TenantProfile m_tenantProfile;
     PrintArchiveStore m_printArchive;
+    GsConfirmClient m_gsConfirm;
+    UidPrintService m_uidPrintService;
     OrdersModel m_ordersModel;
     OrdersApiService m_ordersApi;
 
