@@ -46,7 +46,7 @@ struct ServerLinkSandbox
         return const_cast<DevServer &>(server).journal().entries(0, path);
     }
 
-    void fault(const QJsonObject &spec) { server.faults().add(DevFault::fromJson(spec)); }
+    void fault(const QJsonObject &definition) { server.faults().add(DevFault::fromJson(definition)); }
 
     DevTenant &demoTenant() { return *server.store().tenantById(QString::fromLatin1(Demo::kTenantId)); }
 
