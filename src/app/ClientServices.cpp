@@ -34,8 +34,6 @@ ClientServices::ClientServices(AppSettings &settings, QObject *parent)
     , m_ordersApi(&m_settings, &m_eventLog, &m_ordersModel)
     , m_heartbeat(&m_settings)
 {
-    m_eventLog.setLogDirectory(QDir(m_settings.appDataDir()).filePath(QStringLiteral("logs")));
-    m_eventLog.addInfo(QStringLiteral("Клиент запущен."));
 
     m_snapshotPollTimer.setInterval(kSnapshotPollMs);
     m_heartbeatTimer.setInterval(kHeartbeatMs);
@@ -48,6 +46,13 @@ ClientServices::ClientServices(AppSettings &settings, QObject *parent)
 }
 
 ClientServices::~ClientServices() = default;
+
+bool ClientServices::startJournal()
+{
+    m_eventLog.setLogDirectory(QDir(m_settings.appDataDir()).filePath(QStringLiteral("logs")));
+    m_eventLog.addInfo(QStringLiteral("Клиент запущен."));
+    return true;
+}
 
 void ClientServices::wire()
 {

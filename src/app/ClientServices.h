@@ -50,6 +50,7 @@ public:
 
 private:
     void wire();
+    bool startJournal();
     void onSettingsChanged();
     void startServerLink();
     void stopServerLink();
@@ -64,6 +65,8 @@ private:
 
     // Operator journal first: every service reports to it.
     EventLogModel m_eventLog;
+    // Opens the journal before any service is built, so its first line comes first.
+    const bool m_journalStarted = startJournal();
 
     // Services that talk to the server and the devices.
     ServerIdentityService m_identityService;
