@@ -1,5 +1,6 @@
 #include "devices/ComScannerPortWorker.h"
 
+#include "devices/QueuedReport.h"
 #include "devices/ComScannerService.h"
 
 #include <QThread>
@@ -20,16 +21,7 @@ ComScannerPortWorker::ComScannerPortWorker(ComScannerService *service, int idleF
 template <typename Call>
 void ComScannerPortWorker::report(Call call)
 {
-    const QPointer<ComScannerService> service = m_service;
-    if (!service)
-        return;
-    QMetaObject::invokeMethod(
-        service.data(),
-        [service, call = std::move(call)] {
-            if (service)
-                call(service.data());
-        },
-        Qt::QueuedConnection);
+    postQueuedReport(m_service, std::move(call));
 }
 
 void ComScannerPortWorker::openPort(quint64 generation, const QString &label,

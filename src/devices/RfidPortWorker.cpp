@@ -1,5 +1,6 @@
 #include "devices/RfidPortWorker.h"
 
+#include "devices/QueuedReport.h"
 #include "devices/RfidScannerService.h"
 
 #include <QThread>
@@ -20,16 +21,7 @@ RfidPortWorker::RfidPortWorker(RfidScannerService *service, int idleFlushMs)
 template <typename Call>
 void RfidPortWorker::report(Call call)
 {
-    const QPointer<RfidScannerService> service = m_service;
-    if (!service)
-        return;
-    QMetaObject::invokeMethod(
-        service.data(),
-        [service, call = std::move(call)] {
-            if (service)
-                call(service.data());
-        },
-        Qt::QueuedConnection);
+    postQueuedReport(m_service, std::move(call));
 }
 
 void RfidPortWorker::openPort(quint64 generation, const QString &portName, int baudRate)
