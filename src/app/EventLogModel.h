@@ -4,9 +4,11 @@
 #include <QString>
 #include <QVector>
 
+#include "common/Journal.h"
+
 // The operator's journal: short Russian messages, newest first, each also
 // appended to the day's "client-yyyy-MM-dd.log" in the log directory.
-class EventLogModel : public QAbstractListModel
+class EventLogModel : public QAbstractListModel, public Journal
 {
     Q_OBJECT
 public:
@@ -28,10 +30,10 @@ public:
     QString currentLogFilePath() const;
 
     Q_INVOKABLE void clear();
-    Q_INVOKABLE void addInfo(const QString &message);
-    Q_INVOKABLE void addSuccess(const QString &message);
-    Q_INVOKABLE void addWarn(const QString &message);
-    Q_INVOKABLE void addError(const QString &message);
+    Q_INVOKABLE void addInfo(const QString &message) override;
+    Q_INVOKABLE void addSuccess(const QString &message) override;
+    Q_INVOKABLE void addWarn(const QString &message) override;
+    Q_INVOKABLE void addError(const QString &message) override;
     Q_INVOKABLE void setLogDirectory(const QString &path);
 
 Q_SIGNALS:

@@ -1,6 +1,6 @@
 #include "devices/ComScannerService.h"
 
-#include "app/EventLogModel.h"
+#include "common/Journal.h"
 #include "common/LogCategories.h"
 #include "devices/ComScannerPortWorker.h"
 #include "devices/SerialPortList.h"
@@ -18,13 +18,13 @@ int wholeSecondsUp(int ms)
 }
 } // namespace
 
-ComScannerService::ComScannerService(AppSettings *settings, EventLogModel *eventLog, int slot,
+ComScannerService::ComScannerService(AppSettings *settings, Journal *eventLog, int slot,
                                      QObject *parent)
     : ComScannerService(settings, eventLog, slot, SerialTimings(), parent)
 {
 }
 
-ComScannerService::ComScannerService(AppSettings *settings, EventLogModel *eventLog, int slot,
+ComScannerService::ComScannerService(AppSettings *settings, Journal *eventLog, int slot,
                                      const SerialTimings &timings, QObject *parent)
     : QObject(parent)
     , m_settings(settings)

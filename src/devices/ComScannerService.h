@@ -9,7 +9,7 @@
 #include <QTimer>
 
 class AppSettings;
-class EventLogModel;
+class Journal;
 class ComScannerPortWorker;
 
 // One barcode scanner slot. The port itself lives on a thread of its own inside
@@ -27,9 +27,9 @@ class ComScannerService : public QObject
     Q_PROPERTY(QStringList availablePorts READ availablePorts NOTIFY changed)
 
 public:
-    ComScannerService(AppSettings *settings, EventLogModel *eventLog, int slot,
+    ComScannerService(AppSettings *settings, Journal *eventLog, int slot,
                       QObject *parent = nullptr);
-    ComScannerService(AppSettings *settings, EventLogModel *eventLog, int slot,
+    ComScannerService(AppSettings *settings, Journal *eventLog, int slot,
                       const SerialTimings &timings, QObject *parent = nullptr);
     ~ComScannerService() override;
 
@@ -80,7 +80,7 @@ private:
     int configuredBaud() const;
 
     AppSettings *m_settings;
-    EventLogModel *m_eventLog;
+    Journal *m_eventLog = nullptr;
     int m_slot;
     SerialTimings m_timings;
     ComScannerPortWorker *m_worker = nullptr;

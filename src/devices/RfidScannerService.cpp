@@ -1,6 +1,6 @@
 #include "devices/RfidScannerService.h"
 
-#include "app/EventLogModel.h"
+#include "common/Journal.h"
 #include "common/CardUid.h"
 #include "common/LogCategories.h"
 #include "devices/RfidPortWorker.h"
@@ -38,13 +38,13 @@ int wholeSecondsUp(int ms)
 }
 } // namespace
 
-RfidScannerService::RfidScannerService(AppSettings *settings, EventLogModel *eventLog,
+RfidScannerService::RfidScannerService(AppSettings *settings, Journal *eventLog,
                                        QObject *parent)
     : RfidScannerService(settings, eventLog, SerialTimings(), parent)
 {
 }
 
-RfidScannerService::RfidScannerService(AppSettings *settings, EventLogModel *eventLog,
+RfidScannerService::RfidScannerService(AppSettings *settings, Journal *eventLog,
                                        const SerialTimings &timings, QObject *parent)
     : QObject(parent)
     , m_settings(settings)

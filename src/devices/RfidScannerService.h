@@ -9,7 +9,7 @@
 #include <QTimer>
 
 class AppSettings;
-class EventLogModel;
+class Journal;
 class RfidPortWorker;
 
 // The RFID card reader. Its port lives on a thread of its own inside RfidPortWorker;
@@ -31,9 +31,9 @@ class RfidScannerService : public QObject
     Q_PROPERTY(QStringList availablePorts READ availablePorts NOTIFY changed)
 
 public:
-    explicit RfidScannerService(AppSettings *settings, EventLogModel *eventLog,
+    explicit RfidScannerService(AppSettings *settings, Journal *eventLog,
                                 QObject *parent = nullptr);
-    RfidScannerService(AppSettings *settings, EventLogModel *eventLog,
+    RfidScannerService(AppSettings *settings, Journal *eventLog,
                        const SerialTimings &timings, QObject *parent = nullptr);
     ~RfidScannerService() override;
 
@@ -91,7 +91,7 @@ private:
     void queueClose();
 
     AppSettings *m_settings;
-    EventLogModel *m_eventLog;
+    Journal *m_eventLog = nullptr;
     SerialTimings m_timings;
     RfidPortWorker *m_worker = nullptr;
     QThread m_thread;

@@ -1,6 +1,6 @@
 #include "feeds/ClientNoticesService.h"
 
-#include "app/EventLogModel.h"
+#include "common/Journal.h"
 #include "common/LogCategories.h"
 #include "serverlink/ServerRequest.h"
 #include "settings/AppSettings.h"
@@ -9,7 +9,7 @@
 #include <QJsonDocument>
 #include <QNetworkRequest>
 
-ClientNoticesService::ClientNoticesService(AppSettings *settings, EventLogModel *eventLog, QObject *parent)
+ClientNoticesService::ClientNoticesService(AppSettings *settings, Journal *eventLog, QObject *parent)
     : QObject(parent)
     , m_settings(settings)
     , m_eventLog(eventLog)

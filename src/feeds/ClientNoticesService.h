@@ -7,7 +7,7 @@
 #include <QVariantList>
 
 class AppSettings;
-class EventLogModel;
+class Journal;
 struct ServerReply;
 
 // The tenant's notice banners, fetched every minute; the window shell shows
@@ -21,7 +21,7 @@ class ClientNoticesService : public QObject
 public:
     static constexpr int kDefaultIntervalMs = 60000;
 
-    ClientNoticesService(AppSettings *settings, EventLogModel *eventLog, QObject *parent = nullptr);
+    ClientNoticesService(AppSettings *settings, Journal *eventLog, QObject *parent = nullptr);
 
     QVariantList notices() const { return m_notices; }
     bool busy() const { return m_busy; }
@@ -40,7 +40,7 @@ private:
     void warnOnce(const QString &message);
 
     QPointer<AppSettings> m_settings;
-    QPointer<EventLogModel> m_eventLog;
+    Journal *m_eventLog = nullptr;
     QNetworkAccessManager m_network;
     QTimer m_timer;
     QVariantList m_notices;

@@ -1,6 +1,6 @@
 #include "production/OrdersApiService.h"
 
-#include "app/EventLogModel.h"
+#include "common/Journal.h"
 #include "common/IsoTime.h"
 #include "common/JsonRead.h"
 #include "common/LogCategories.h"
@@ -34,7 +34,7 @@ bool carriesOrders(const QJsonObject &reply)
 
 } // namespace
 
-OrdersApiService::OrdersApiService(AppSettings *settings, EventLogModel *eventLog,
+OrdersApiService::OrdersApiService(AppSettings *settings, Journal *eventLog,
                                    OrdersModel *ordersModel, QObject *parent)
     : QObject(parent), m_settings(settings), m_eventLog(eventLog), m_ordersModel(ordersModel),
       m_network(new QNetworkAccessManager(this))

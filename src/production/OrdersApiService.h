@@ -10,7 +10,7 @@
 #include <functional>
 
 class AppSettings;
-class EventLogModel;
+class Journal;
 class OrdersModel;
 class QNetworkAccessManager;
 struct ServerReply;
@@ -25,7 +25,7 @@ class OrdersApiService : public QObject
     Q_PROPERTY(QString statusText READ statusText NOTIFY changed)
 
 public:
-    explicit OrdersApiService(AppSettings *settings, EventLogModel *eventLog,
+    explicit OrdersApiService(AppSettings *settings, Journal *eventLog,
                               OrdersModel *ordersModel, QObject *parent = nullptr);
 
     bool busy() const { return m_busy; }
@@ -77,7 +77,7 @@ private:
     void takeWallBindings(const QJsonObject &reply);
 
     AppSettings *m_settings = nullptr;
-    QPointer<EventLogModel> m_eventLog;
+    Journal *m_eventLog = nullptr;
     QPointer<OrdersModel> m_ordersModel;
     QNetworkAccessManager *m_network = nullptr;
     bool m_busy = false;

@@ -1,6 +1,6 @@
 #include "production/PrintArchiveStore.h"
 
-#include "app/EventLogModel.h"
+#include "common/Journal.h"
 #include "common/JsonRead.h"
 #include "common/LogCategories.h"
 #include "consumables/OutboxBuffer.h"
@@ -45,7 +45,7 @@ struct PrintArchiveStore::QueuePass
     int next = 0;
 };
 
-PrintArchiveStore::PrintArchiveStore(AppSettings *settings, EventLogModel *eventLog,
+PrintArchiveStore::PrintArchiveStore(AppSettings *settings, Journal *eventLog,
                                      QObject *parent)
     : QObject(parent), m_settings(settings), m_eventLog(eventLog),
       m_outbox(std::make_unique<OutboxBuffer>(settings)),

@@ -14,7 +14,7 @@
 #include <memory>
 
 class AppSettings;
-class EventLogModel;
+class Journal;
 class OutboxBuffer;
 class QNetworkAccessManager;
 
@@ -34,7 +34,7 @@ class PrintArchiveStore : public QObject
     Q_PROPERTY(int pendingCount READ pendingCount NOTIFY changed)
 
 public:
-    explicit PrintArchiveStore(AppSettings *settings, EventLogModel *eventLog,
+    explicit PrintArchiveStore(AppSettings *settings, Journal *eventLog,
                                QObject *parent = nullptr);
     ~PrintArchiveStore() override;
 
@@ -86,7 +86,7 @@ private:
     void logWarn(const QString &message);
 
     AppSettings *m_settings = nullptr;
-    QPointer<EventLogModel> m_eventLog;
+    Journal *m_eventLog = nullptr;
     std::unique_ptr<OutboxBuffer> m_outbox;
     QNetworkAccessManager *m_network = nullptr;
 

@@ -1,6 +1,6 @@
 #include "production/UidPrintService.h"
 
-#include "app/EventLogModel.h"
+#include "common/Journal.h"
 #include "common/JsonRead.h"
 #include "common/LogCategories.h"
 #include "production/PrintArchiveStore.h"
@@ -8,7 +8,7 @@
 #include "production/PrintUid.h"
 #include "production/PrintedFileNaming.h"
 #include "settings/AppSettings.h"
-#include "supplies/GsConfirmClient.h"
+#include "common/ScanConfirmer.h"
 
 #include <QFileInfo>
 #include <QTimer>
@@ -20,8 +20,8 @@ constexpr int kCachedScore = 100000;
 
 } // namespace
 
-UidPrintService::UidPrintService(AppSettings *settings, EventLogModel *eventLog,
-                                 GsConfirmClient *gsClient, PrintArchiveStore *archive,
+UidPrintService::UidPrintService(AppSettings *settings, Journal *eventLog,
+                                 ScanConfirmer *gsClient, PrintArchiveStore *archive,
                                  QObject *parent)
     : QObject(parent),
       m_settings(settings),

@@ -12,8 +12,8 @@
 #include <functional>
 
 class AppSettings;
-class EventLogModel;
-class GsConfirmClient;
+class Journal;
+class ScanConfirmer;
 class PrintArchiveStore;
 
 // Turns a scanned code into a printed label: finds the file named after the UID in the
@@ -32,7 +32,7 @@ public:
     // path, printer name (empty: default), error text out, copies
     using PrintFunction = std::function<bool(const QString &, const QString &, QString *, int)>;
 
-    UidPrintService(AppSettings *settings, EventLogModel *eventLog, GsConfirmClient *gsClient,
+    UidPrintService(AppSettings *settings, Journal *eventLog, ScanConfirmer *gsClient,
                     PrintArchiveStore *archive, QObject *parent = nullptr);
 
     bool busy() const { return m_busy; }
@@ -81,8 +81,8 @@ private:
     void error(const QString &message);
 
     AppSettings *m_settings = nullptr;
-    QPointer<EventLogModel> m_eventLog;
-    QPointer<GsConfirmClient> m_gsClient;
+    Journal *m_eventLog = nullptr;
+    ScanConfirmer *m_gsClient = nullptr;
     QPointer<PrintArchiveStore> m_archive;
     PrintFunction m_print;
     LabelFileFinder m_finder;

@@ -1,6 +1,6 @@
 #include "serverlink/ConfigPushService.h"
 
-#include "app/EventLogModel.h"
+#include "common/Journal.h"
 #include "common/JsonRead.h"
 #include "serverlink/ServerRequest.h"
 #include "settings/AppSettings.h"
@@ -46,7 +46,7 @@ QString firstText(const QVariantMap &map, JsonKeys keys)
 
 } // namespace
 
-ConfigPushService::ConfigPushService(AppSettings *settings, EventLogModel *eventLog, QObject *parent)
+ConfigPushService::ConfigPushService(AppSettings *settings, Journal *eventLog, QObject *parent)
     : QObject(parent)
     , m_settings(settings)
     , m_eventLog(eventLog)

@@ -9,7 +9,7 @@
 #include <QVariantList>
 
 class AppSettings;
-class EventLogModel;
+class Journal;
 struct ServerReply;
 
 // Sends the locally edited tenant-wide collections (consumable tabs, wall
@@ -23,7 +23,7 @@ public:
     enum Collection { ConsumableTabs, WallBindings, ScriptsCatalog, HelpSections, CollectionCount };
     Q_ENUM(Collection)
 
-    ConfigPushService(AppSettings *settings, EventLogModel *eventLog, QObject *parent = nullptr);
+    ConfigPushService(AppSettings *settings, Journal *eventLog, QObject *parent = nullptr);
 
     // Start-up baselines: the current tabs, catalogue and help sections count as
     // sent; wall bindings do not, so they go out after every start.
@@ -48,7 +48,7 @@ private:
     void onReply(Collection collection, const QString &signature, const ServerReply &reply);
 
     QPointer<AppSettings> m_settings;
-    QPointer<EventLogModel> m_eventLog;
+    Journal *m_eventLog = nullptr;
     QNetworkAccessManager m_network;
     QString m_lastSent[CollectionCount];
 };

@@ -1,6 +1,6 @@
 #include "serverlink/ServerIdentityService.h"
 
-#include "app/EventLogModel.h"
+#include "common/Journal.h"
 #include "common/JsonRead.h"
 #include "common/LogCategories.h"
 #include "serverlink/ServerRequest.h"
@@ -20,7 +20,7 @@ QString nestedText(const QJsonObject &object, const char *outer, const char *inn
 
 } // namespace
 
-ServerIdentityService::ServerIdentityService(AppSettings *settings, EventLogModel *eventLog, QObject *parent)
+ServerIdentityService::ServerIdentityService(AppSettings *settings, Journal *eventLog, QObject *parent)
     : QObject(parent)
     , m_settings(settings)
     , m_eventLog(eventLog)

@@ -7,7 +7,7 @@
 #include <QString>
 
 class AppSettings;
-class EventLogModel;
+class Journal;
 struct ServerReply;
 
 // Turns an unconfigured installation into a registered device of a tenant
@@ -24,7 +24,7 @@ class ServerIdentityService : public QObject
 public:
     static constexpr int kDefaultTimeoutMs = 15000;
 
-    ServerIdentityService(AppSettings *settings, EventLogModel *eventLog, QObject *parent = nullptr);
+    ServerIdentityService(AppSettings *settings, Journal *eventLog, QObject *parent = nullptr);
 
     bool busy() const { return m_busy; }
     QString statusText() const { return m_statusText; }
@@ -66,7 +66,7 @@ private:
     void setLastSuccess(const QString &value);
 
     QPointer<AppSettings> m_settings;
-    QPointer<EventLogModel> m_eventLog;
+    Journal *m_eventLog = nullptr;
     QNetworkAccessManager m_network;
     int m_timeoutMs = kDefaultTimeoutMs;
     bool m_busy = false;

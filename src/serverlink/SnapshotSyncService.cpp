@@ -1,6 +1,6 @@
 #include "serverlink/SnapshotSyncService.h"
 
-#include "app/EventLogModel.h"
+#include "common/Journal.h"
 #include "common/IsoTime.h"
 #include "common/JsonRead.h"
 #include "common/LogCategories.h"
@@ -26,7 +26,7 @@ bool writeWhole(const QString &path, const QByteArray &data)
 
 } // namespace
 
-SnapshotSyncService::SnapshotSyncService(AppSettings *settings, EventLogModel *eventLog, QObject *parent)
+SnapshotSyncService::SnapshotSyncService(AppSettings *settings, Journal *eventLog, QObject *parent)
     : QObject(parent)
     , m_settings(settings)
     , m_eventLog(eventLog)

@@ -7,7 +7,7 @@
 #include <QString>
 
 class AppSettings;
-class EventLogModel;
+class Journal;
 struct ServerReply;
 
 // Keeps the client's copy of the tenant's working data in step with the
@@ -25,7 +25,7 @@ public:
     static constexpr int kDefaultTimeoutMs = 20000;
     static constexpr const char *kMetaSchema = "dashboard_archive_stats_v2";
 
-    SnapshotSyncService(AppSettings *settings, EventLogModel *eventLog, QObject *parent = nullptr);
+    SnapshotSyncService(AppSettings *settings, Journal *eventLog, QObject *parent = nullptr);
 
     bool busy() const { return m_busy; }
     QString status() const { return m_status; }
@@ -51,7 +51,7 @@ private:
     void setBusy(bool value);
 
     QPointer<AppSettings> m_settings;
-    QPointer<EventLogModel> m_eventLog;
+    Journal *m_eventLog = nullptr;
     QNetworkAccessManager m_network;
     int m_timeoutMs = kDefaultTimeoutMs;
     bool m_busy = false;

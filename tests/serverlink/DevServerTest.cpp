@@ -38,7 +38,8 @@ class DevServerTest : public QObject
         for (const auto &header : headers)
             request.setRawHeader(header.first, header.second);
         QNetworkReply *reply = m_network.sendCustomRequest(request, method, body);
-        QTest::qWaitFor([reply] { return reply->isFinished(); }, 15000);
+        if (!QTest::qWaitFor([reply] { return reply->isFinished(); }, 15000))
+            reply->abort();
         Answer answer;
         answer.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         answer.error = reply->error();

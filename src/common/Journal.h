@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+// What a subsystem needs of the operator's journal: short Russian lines at four levels.
+// The event log of the application layer implements it; subsystems never see that class.
+// The journal is created before and destroyed after every service that writes to it.
+class Journal
+{
+public:
+    virtual ~Journal() = default;
+
+    virtual void addInfo(const QString &message) = 0;
+    virtual void addSuccess(const QString &message) = 0;
+    virtual void addWarn(const QString &message) = 0;
+    virtual void addError(const QString &message) = 0;
+};
