@@ -1,5 +1,9 @@
 #include "app/EventLogModel.h"
 
+#include "common/AtomicFile.h"
+#include "common/SecretRedaction.h"
+#include "common/WriteFailureMonitor.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QDir>
@@ -68,10 +72,37 @@ void EventLogModel::setLogDirectory(const QString &path)
     m_logDirectory = path.trimmed();
 }
 
+QString EventLogModel::cleanMessage(const QString &message)
+{
+    QString text;
+    const QString head = message.left(kMaxMessageChars * 2);
+    text.reserve(head.size());
+    for (const QChar c : head) {
+        if (c == u'\n' || c == u'\r' || c == u'\t')
+            text.append(u' ');
+        else if (c.category() != QChar::Other_Control && c != QChar::ReplacementCharacter)
+            text.append(c);
+    }
+    text = SecretRedaction::redactSecrets(text);
+    if (text.size() > kMaxMessageChars || message.size() > head.size()) {
+        text.truncate(kMaxMessageChars - 1);
+        text.append(QChar(0x2026));
+    }
+    return text;
+}
+
 void EventLogModel::add(const QString &level, const QString &message)
 {
-    const Entry entry{level, message,
+    const Entry entry{level, cleanMessage(message),
                       QDateTime::currentDateTime().toString(QStringLiteral("dd.MM HH:mm:ss"))};
+    // The oldest rows leave the model once it is full (they stay in the file).
+    if (m_entries.size() >= kMaxEntries) {
+        const int drop = int(m_entries.size()) - kMaxEntries + 1;
+        const int rows = int(m_entries.size());
+        beginRemoveRows(QModelIndex(), rows - drop, rows - 1);
+        m_entries.remove(0, drop);
+        endRemoveRows();
+    }
     beginInsertRows(QModelIndex(), 0, 0);
     m_entries.append(entry);
     endInsertRows();
@@ -81,13 +112,21 @@ void EventLogModel::add(const QString &level, const QString &message)
 
 void EventLogModel::appendToFile(const Entry &entry) const
 {
-    // An unwritable log folder only costs the disk copy; the journal row stays.
-    if (m_logDirectory.isEmpty() || !QDir().mkpath(m_logDirectory))
+    // An unwritable log folder only costs the disk copy; the journal row stays and
+    // the operator hears of the folder once.
+    if (m_logDirectory.isEmpty())
         return;
     QFile file(currentLogFilePath());
-    if (!file.open(QIODevice::Append | QIODevice::Text))
+    const bool created = !file.exists();
+    const QByteArray line =
+        QStringLiteral("[%1] [%2] %3\n").arg(entry.timestamp, entry.level, entry.message).toUtf8();
+    if (!QDir().mkpath(m_logDirectory) || !file.open(QIODevice::Append | QIODevice::Text)
+        || file.write(line) != line.size()) {
+        WriteFailureMonitor::global().noteFailure(file.fileName());
         return;
-    file.write(QStringLiteral("[%1] [%2] %3\n")
-                   .arg(entry.timestamp, entry.level, entry.message)
-                   .toUtf8());
+    }
+    if (created)
+        file.setPermissions(kOwnerOnlyPermissions);
+    if (WriteFailureMonitor::global().failing())
+        WriteFailureMonitor::global().noteSuccess(file.fileName());
 }

@@ -7,7 +7,10 @@
 #include "common/Journal.h"
 
 // The operator's journal: short Russian messages, newest first, each also
-// appended to the day's "client-yyyy-MM-dd.log" in the log directory.
+// appended to the day's "client-yyyy-MM-dd.log" in the log directory. The model
+// keeps the newest kMaxEntries (the daily file keeps them all). Every message is
+// stripped of control characters, capped and has its secrets masked before it
+// is kept, written or announced.
 class EventLogModel : public QAbstractListModel, public Journal
 {
     Q_OBJECT
@@ -19,7 +22,13 @@ public:
     };
     Q_ENUM(Role)
 
+    static constexpr int kMaxEntries = 5000;
+    static constexpr int kMaxMessageChars = 1000;
+
     explicit EventLogModel(QObject *parent = nullptr);
+
+    // The form a message is kept in (see the class comment).
+    static QString cleanMessage(const QString &message);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;

@@ -32,7 +32,7 @@ void ClientNoticesService::stop()
 
 void ClientNoticesService::refresh()
 {
-    if (!m_settings || m_settings->onboardingRequired())
+    if (!m_settings || m_settings->onboardingRequired() || m_busy)
         return;
     QUrl url = resolveEndpointUrl(m_settings, QStringLiteral("/api/client-notices"));
     if (!url.isValid() || url.isEmpty())
@@ -43,8 +43,10 @@ void ClientNoticesService::refresh()
     Q_EMIT changed();
     QNetworkRequest request(url);
     applyRequestHeaders(request, m_settings, true);
+    ServerReplyOptions options;
+    options.timeoutMs = m_timeoutMs;
     handleServerReply(m_network.get(request), this, m_settings,
-                      [this](const ServerReply &reply) { onReply(reply); });
+                      [this](const ServerReply &reply) { onReply(reply); }, options);
 }
 
 void ClientNoticesService::onReply(const ServerReply &reply)

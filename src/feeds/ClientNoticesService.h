@@ -20,6 +20,7 @@ class ClientNoticesService : public QObject
 
 public:
     static constexpr int kDefaultIntervalMs = 60000;
+    static constexpr int kDefaultTimeoutMs = 20000;
 
     ClientNoticesService(AppSettings *settings, Journal *eventLog, QObject *parent = nullptr);
 
@@ -27,6 +28,7 @@ public:
     bool busy() const { return m_busy; }
     void setIntervalMs(int ms) { m_timer.setInterval(ms); }
     bool isRunning() const { return m_timer.isActive(); }
+    void setRequestTimeoutMs(int ms) { m_timeoutMs = ms; }
 
     Q_INVOKABLE void refresh();
     Q_INVOKABLE void start();
@@ -45,6 +47,7 @@ private:
     QTimer m_timer;
     QVariantList m_notices;
     QString m_lastItemsText;
-    bool m_busy = false;
+    int m_timeoutMs = kDefaultTimeoutMs;
+    bool m_busy = false;      // a request is open; refresh() starts no second one
     bool m_failing = false;   // an outage is logged once, not on every tick
 };

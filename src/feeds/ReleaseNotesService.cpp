@@ -1,5 +1,6 @@
 #include "feeds/ReleaseNotesService.h"
 
+#include "common/AtomicFile.h"
 #include "common/IsoTime.h"
 #include "common/JsonRead.h"
 #include "common/LogCategories.h"
@@ -13,7 +14,6 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QNetworkRequest>
-#include <QSaveFile>
 
 ReleaseNotesService::ReleaseNotesService(AppSettings *settings, QObject *parent)
     : QObject(parent)
@@ -77,6 +77,8 @@ void ReleaseNotesService::reload()
 
 void ReleaseNotesService::refreshFromServer()
 {
+    if (m_checking)
+        return;
     QString base = m_settings ? m_settings->serverUrl().trimmed() : QString();
     const QUrl configured(base, QUrl::StrictMode);
     if (base.isEmpty() || !configured.isValid() || configured.scheme().isEmpty() || configured.host().isEmpty())
@@ -86,9 +88,16 @@ void ReleaseNotesService::refreshFromServer()
     QNetworkRequest request(url);
     // Anonymous request: no key or identity headers, only HTTP/1.1.
     applyRequestHeaders(request, nullptr, false);
+    m_checking = true;
+    ServerReplyOptions options;
+    options.timeoutMs = m_timeoutMs;
+    options.classify = ServerReplyOptions::Classify::Never;
     handleServerReply(m_network.get(request), this, nullptr,
-                      [this](const ServerReply &reply) { onServerReply(reply); },
-                      {0, ServerReplyOptions::Classify::Never});
+                      [this](const ServerReply &reply) {
+                          m_checking = false;
+                          onServerReply(reply);
+                      },
+                      options);
 }
 
 void ReleaseNotesService::onServerReply(const ServerReply &reply)
@@ -112,12 +121,9 @@ void ReleaseNotesService::markSeen()
     if (m_version.isEmpty())
         return;
     const QString path = statePath();
-    QDir().mkpath(QFileInfo(path).absolutePath());
     const QJsonObject state{{QStringLiteral("seen_version"), m_version},
                             {QStringLiteral("seen_at"), isoUtcNowMs()}};
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(state).toJson(QJsonDocument::Indented)) < 0
-        || !file.commit())
+    if (!writeFileAtomically(path, QJsonDocument(state).toJson(QJsonDocument::Indented)))
         qCWarning(lcFeeds) << "cannot write" << path;
     m_visible = false;
     Q_EMIT changed();

@@ -37,6 +37,9 @@ public:
     QString statePath() const;
     static QString fallbackServerUrl();
 
+    void setRequestTimeoutMs(int ms) { m_timeoutMs = ms; }
+    bool checking() const { return m_checking; }
+
     Q_INVOKABLE void reload();
     Q_INVOKABLE void refreshFromServer();
     Q_INVOKABLE void markSeen();
@@ -52,6 +55,8 @@ private:
     QPointer<AppSettings> m_settings;
     QNetworkAccessManager m_network;
     QString m_releaseDir;
+    int m_timeoutMs = 20000;
+    bool m_checking = false;   // a version check is open; no second one starts
     bool m_visible = false;
     QString m_version;
     QString m_title;

@@ -1,6 +1,7 @@
 #include "production/ScanReplyJudge.h"
 
 #include "common/JsonRead.h"
+#include "common/NumberClamp.h"
 #include "production/OrderScanCodes.h"
 
 #include <QStringList>
@@ -26,7 +27,7 @@ int firstStripNumber(const QJsonObject &r)
         if (value.isUndefined() || value.isNull())
             continue;
         if (value.isDouble())
-            return int(value.toDouble());
+            return clampToInt(value.toDouble());
         bool ok = false;
         const int number = jsonToText(value).toInt(&ok);
         if (ok)

@@ -10,6 +10,9 @@
 #include <QNetworkRequest>
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 struct CollectionText
@@ -51,6 +54,8 @@ ConfigPushService::ConfigPushService(AppSettings *settings, Journal *eventLog, Q
     , m_settings(settings)
     , m_eventLog(eventLog)
 {
+    if (settings)
+        connect(settings, &AppSettings::serverPayloadApplied, this, &ConfigPushService::takeServerBaselines);
 }
 
 QString ConfigPushService::slugify(const QString &text)
@@ -144,6 +149,15 @@ void ConfigPushService::recordBaselines()
     m_lastSent[HelpSections] = currentSignature(HelpSections);
 }
 
+void ConfigPushService::takeServerBaselines()
+{
+    // Wall bindings keep going out after every start.
+    for (const Collection collection : {ConsumableTabs, ScriptsCatalog, HelpSections}) {
+        if (!m_inFlight[collection])
+            m_lastSent[collection] = currentSignature(collection);
+    }
+}
+
 void ConfigPushService::run()
 {
     if (!m_settings || m_settings->onboardingRequired())
@@ -159,8 +173,14 @@ void ConfigPushService::run()
         if (collection == WallBindings && m_settings->wallBindings().isEmpty())
             continue;
         const QString signature = currentSignature(collection);
-        if (!signature.isEmpty() && signature != m_lastSent[collection])
-            send(url, collection, signature);
+        if (signature.isEmpty() || signature == m_lastSent[collection])
+            continue;
+        // One request per collection at a time; the newer state follows its reply.
+        if (m_inFlight[collection]) {
+            m_rerun = true;
+            continue;
+        }
+        send(url, collection, signature);
     }
 }
 
@@ -173,11 +193,15 @@ void ConfigPushService::send(const QUrl &url, Collection collection, const QStri
     };
     QNetworkRequest request(url);
     applyRequestHeaders(request, m_settings, true);
+    m_inFlight[collection] = true;
+    ServerReplyOptions options;
+    options.classify = ServerReplyOptions::Classify::Never;
     handleServerReply(m_network.post(request, compactJson(body)), this, m_settings,
                       [this, collection, signature](const ServerReply &reply) {
+                          m_inFlight[collection] = false;
                           onReply(collection, signature, reply);
                       },
-                      {0, ServerReplyOptions::Classify::Never});
+                      options);
 }
 
 void ConfigPushService::onReply(Collection collection, const QString &signature, const ServerReply &reply)
@@ -199,4 +223,8 @@ void ConfigPushService::onReply(Collection collection, const QString &signature,
             m_eventLog->addWarn(QString::fromUtf8(texts.rejected).arg(reason, QString::number(reply.httpStatus)));
     }
     Q_EMIT pushFinished(collection, accepted);
+    if (m_rerun && std::none_of(std::begin(m_inFlight), std::end(m_inFlight), [](bool busy) { return busy; })) {
+        m_rerun = false;
+        run();
+    }
 }

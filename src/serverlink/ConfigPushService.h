@@ -28,6 +28,9 @@ public:
     // Start-up baselines: the current tabs, catalogue and help sections count as
     // sent; wall bindings do not, so they go out after every start.
     void recordBaselines();
+    // After the server sent configuration: what it sent counts as sent, so only
+    // local edits go back (called on the settings' serverPayloadApplied).
+    void takeServerBaselines();
     // One push run.
     Q_INVOKABLE void run();
 
@@ -51,4 +54,6 @@ private:
     Journal *m_eventLog = nullptr;
     QNetworkAccessManager m_network;
     QString m_lastSent[CollectionCount];
+    bool m_inFlight[CollectionCount] = {};
+    bool m_rerun = false;   // a run skipped a collection still in flight
 };

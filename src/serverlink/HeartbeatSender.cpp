@@ -2,6 +2,7 @@
 
 #include "common/IsoTime.h"
 #include "common/JsonRead.h"
+#include "common/WriteFailureMonitor.h"
 #include "serverlink/ServerRequest.h"
 #include "settings/AppSettings.h"
 
@@ -63,6 +64,9 @@ QJsonObject HeartbeatSender::buildBody() const
     }
     payload.insert(QStringLiteral("scanners"), scanners);
     payload.insert(QStringLiteral("rfid_running"), runningOf(m_rfid));
+    const QStringList unwritable = m_writeFailures ? m_writeFailures->failingFolders() : QStringList();
+    payload.insert(QStringLiteral("data_folder_writable"), unwritable.isEmpty());
+    payload.insert(QStringLiteral("unwritable_folders"), QJsonArray::fromStringList(unwritable));
 
     const QJsonObject event{
         {QStringLiteral("ts"), isoUtcNowMs()},
@@ -81,7 +85,7 @@ QJsonObject HeartbeatSender::buildBody() const
 void HeartbeatSender::sendHeartbeat()
 {
     if (!m_settings || m_settings->onboardingRequired() || m_settings->serverUrl().trimmed().isEmpty()
-        || m_settings->tenantId().trimmed().isEmpty())
+        || m_settings->tenantId().trimmed().isEmpty() || m_inFlight)
         return;
     const QUrl url = resolveEndpointUrl(m_settings, QStringLiteral("/api/heartbeat"));
     if (!url.isValid() || url.isEmpty())
@@ -90,7 +94,15 @@ void HeartbeatSender::sendHeartbeat()
     QNetworkRequest request(url);
     applyRequestHeaders(request, m_settings, true);
     // Silent by design: only the service block is judged; the next tick sends a fresh one.
+    m_inFlight = true;
+    ServerReplyOptions options;
+    options.timeoutMs = m_timeoutMs;
+    options.classify = ServerReplyOptions::Classify::Always;
+    options.bodyAsFallbackMessage = true;
     handleServerReply(m_network.post(request, compactJson(buildBody())), this, m_settings,
-                      [this](const ServerReply &reply) { Q_EMIT replied(reply.httpStatus); },
-                      {0, ServerReplyOptions::Classify::Always, true});
+                      [this](const ServerReply &reply) {
+                          m_inFlight = false;
+                          Q_EMIT replied(reply.httpStatus);
+                      },
+                      options);
 }

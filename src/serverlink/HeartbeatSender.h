@@ -7,17 +7,20 @@
 #include <QPointer>
 
 class AppSettings;
+class WriteFailureMonitor;
 
 // The once-a-minute "client_heartbeat": device state and upload queue sizes.
 // The figures are read, at the moment of sending, from the properties of the
 // objects handed in: "pendingCount" of the consumables service and of the print
 // archive, "running" of the six scanner services (slot order) and of the RFID
-// service. Objects not (yet) handed in count as 0 / not running.
+// service. Objects not (yet) handed in count as 0 / not running. A tick while the
+// last heartbeat is still open sends nothing; the deadline ends a hung one.
 class HeartbeatSender : public QObject
 {
     Q_OBJECT
 public:
     static constexpr int kScannerSlots = 6;
+    static constexpr int kDefaultTimeoutMs = 20000;
 
     explicit HeartbeatSender(AppSettings *settings, QObject *parent = nullptr);
 
@@ -26,6 +29,10 @@ public:
     // Slot 1 first; missing slots count as not running.
     void setScanners(const QList<QObject *> &scanners);
     void setRfid(QObject *service) { m_rfid = service; }
+    // Folders the client cannot write to are reported with every heartbeat.
+    void setWriteFailures(const WriteFailureMonitor *monitor) { m_writeFailures = monitor; }
+    void setRequestTimeoutMs(int ms) { m_timeoutMs = ms; }
+    bool inFlight() const { return m_inFlight; }
 
     // The request body as it would be sent now.
     QJsonObject buildBody() const;
@@ -42,5 +49,8 @@ private:
     QPointer<QObject> m_printArchive;
     QList<QPointer<QObject>> m_scanners;
     QPointer<QObject> m_rfid;
+    const WriteFailureMonitor *m_writeFailures = nullptr;
     QNetworkAccessManager m_network;
+    int m_timeoutMs = kDefaultTimeoutMs;
+    bool m_inFlight = false;
 };

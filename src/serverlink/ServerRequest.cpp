@@ -1,5 +1,6 @@
 #include "serverlink/ServerRequest.h"
 
+#include "common/SecretRedaction.h"
 #include "settings/AppSettings.h"
 
 #include <QJsonDocument>
@@ -9,9 +10,12 @@
 #include <QTimer>
 #include <QUrlQuery>
 
+#include <algorithm>
+
 namespace {
 
 const char kTimedOutProperty[] = "timedOut";
+const char kTooLargeProperty[] = "tooLarge";
 
 QString trimmedText(const QJsonValue &value)
 {
@@ -61,6 +65,10 @@ QUrl withQueryItems(const QUrl &url, std::initializer_list<std::pair<QString, QS
 void applyRequestHeaders(QNetworkRequest &request, const AppSettings *settings, bool json)
 {
     request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
+    request.setMaximumRedirectsAllowed(kMaxRedirects);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         settings ? QNetworkRequest::SameOriginRedirectPolicy
+                                  : QNetworkRequest::NoLessSafeRedirectPolicy);
     if (json) {
         request.setHeader(QNetworkRequest::ContentTypeHeader,
                           QByteArrayLiteral("application/json; charset=utf-8"));
@@ -197,8 +205,10 @@ QString describeServerStatus(const QString &code)
 
 void armReplyTimeout(QNetworkReply *reply, int timeoutMs)
 {
-    if (!reply || timeoutMs <= 0)
+    if (!reply)
         return;
+    if (timeoutMs <= 0)
+        timeoutMs = kDefaultReplyTimeoutMs;
     // Parented to the reply, so it dies with it; abort() finishes the reply synchronously.
     auto *timer = new QTimer(reply);
     timer->setSingleShot(true);
@@ -216,6 +226,37 @@ bool replyTimedOut(const QNetworkReply *reply)
     return reply && reply->property(kTimedOutProperty).toBool();
 }
 
+void armReplyBodyLimit(QNetworkReply *reply, qint64 maxBytes)
+{
+    if (!reply || maxBytes <= 0)
+        return;
+    const auto stop = [reply] {
+        if (reply->isRunning()) {
+            reply->setProperty(kTooLargeProperty, true);
+            reply->abort();
+        }
+    };
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, maxBytes, stop] {
+        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+        if (length.isValid() && length.toLongLong() > maxBytes)
+            stop();
+    });
+    QObject::connect(reply, &QNetworkReply::downloadProgress, reply, [maxBytes, stop](qint64 received, qint64) {
+        if (received > maxBytes)
+            stop();
+    });
+}
+
+bool replyTooLarge(const QNetworkReply *reply)
+{
+    return reply && reply->property(kTooLargeProperty).toBool();
+}
+
+QString describeTooLargeBody(qint64 maxBytes)
+{
+    return QStringLiteral("ответ сервера больше %1 МБ, приём прерван").arg(std::max<qint64>(1, maxBytes >> 20));
+}
+
 ServerReply readServerReply(QNetworkReply *reply, AppSettings *settings,
                             const ServerReplyOptions &options)
 {
@@ -224,22 +265,26 @@ ServerReply readServerReply(QNetworkReply *reply, AppSettings *settings,
         return out;
 
     out.timedOut = replyTimedOut(reply);
+    out.tooLarge = replyTooLarge(reply);
     out.httpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     // An aborted reply is closed; reading it would only warn.
-    if (reply->isOpen())
+    if (reply->isOpen() && !out.tooLarge)
         out.body = reply->readAll();
     out.error = reply->error();
-    if (out.error != QNetworkReply::NoError)
-        out.errorText = reply->errorString();
+    if (out.tooLarge)
+        out.errorText = describeTooLargeBody(options.maxBodyBytes);
+    else if (out.error != QNetworkReply::NoError)
+        out.errorText = SecretRedaction::redactSecrets(reply->errorString());
     reply->deleteLater();
 
-    out.bodyText = QString::fromUtf8(out.body).trimmed();
+    out.bodyText = SecretRedaction::quoteServerText(out.body);
     if (out.networkFailed())
         return out;
 
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(out.body, &parseError);
-    if (parseError.error == QJsonParseError::NoError && document.isObject()) {
+    out.isJson = parseError.error == QJsonParseError::NoError;
+    if (out.isJson && document.isObject()) {
         out.isObject = true;
         out.object = document.object();
     }
@@ -247,7 +292,7 @@ ServerReply readServerReply(QNetworkReply *reply, AppSettings *settings,
     using Classify = ServerReplyOptions::Classify;
     if (options.classify == Classify::Always || (options.classify == Classify::JsonObjects && out.isObject))
         classifyServerReply(settings, out.httpStatus, out.object,
-                            options.bodyAsFallbackMessage ? out.bodyText : QString());
+                            options.bodyAsFallbackMessage && !out.isJson ? out.bodyText : QString());
 
     if (out.isObject)
         out.accepted = replySucceeded(out.object, &out.rejection);
@@ -261,6 +306,7 @@ void handleServerReply(QNetworkReply *reply, QObject *context, AppSettings *sett
     if (!reply)
         return;
     armReplyTimeout(reply, options.timeoutMs);
+    armReplyBodyLimit(reply, options.maxBodyBytes);
     QPointer<AppSettings> guarded(settings);
     QObject::connect(reply, &QNetworkReply::finished, context ? context : reply,
                      [reply, guarded, handler = std::move(handler), options] {

@@ -44,8 +44,13 @@ QString joinServerPath(const QString &base, const QString &path);
 // A copy of url with the query items added, each value trimmed.
 QUrl withQueryItems(const QUrl &url, std::initializer_list<std::pair<QString, QString>> items);
 
+// At most this many redirects per request.
+inline constexpr int kMaxRedirects = 3;
+
 // HTTP/1.1 only; JSON content type and Accept when json is true; the key and
-// identity headers from the settings (blank values send no header).
+// identity headers from the settings (blank values send no header). At most
+// kMaxRedirects redirects; with settings (the request carries credentials)
+// only to the same origin, so the key never reaches another host.
 void applyRequestHeaders(QNetworkRequest &request, const AppSettings *settings, bool json = true);
 
 // ---- Judging replies ---------------------------------------------------------
@@ -71,24 +76,34 @@ struct ServerReply
 {
     int httpStatus = 0;                  // 0 when no HTTP answer came
     QByteArray body;
-    QString bodyText;                    // body as UTF-8 text, trimmed
+    QString bodyText;                    // body as quotable text: secrets redacted, cleaned, short
+    bool isJson = false;                 // body parsed as any JSON document
     QNetworkReply::NetworkError error = QNetworkReply::NoError;
     QString errorText;                   // QNetworkReply::errorString() when error is set
     bool timedOut = false;               // our own deadline aborted the request
+    bool tooLarge = false;               // the body passed the read limit and was dropped
     bool isObject = false;               // body parsed as a JSON object
     QJsonObject object;                  // the parsed body (empty otherwise)
     bool accepted = false;               // replySucceeded() on the object; false when !isObject
     QString rejection;                   // replySucceeded()'s message
 
     // A transport failure without any HTTP answer (time-outs included).
-    bool networkFailed() const { return timedOut || (error != QNetworkReply::NoError && httpStatus == 0); }
+    bool networkFailed() const
+    {
+        return timedOut || tooLarge || (error != QNetworkReply::NoError && httpStatus == 0);
+    }
     bool statusOk() const { return httpStatus >= 200 && httpStatus <= 299; }
 };
 
+// Every request has a deadline and a read limit; a server that accepts and
+// never answers would otherwise hold one of the few connections per host for good.
+inline constexpr int kDefaultReplyTimeoutMs = 30000;
+inline constexpr qint64 kDefaultMaxBodyBytes = 4LL * 1024 * 1024;
+
 struct ServerReplyOptions
 {
-    // 0: no deadline of our own (transfer never times out by itself).
-    int timeoutMs = 0;
+    // Deadline of our own; 0 or less means kDefaultReplyTimeoutMs.
+    int timeoutMs = kDefaultReplyTimeoutMs;
 
     enum class Classify {
         JsonObjects,   // classifyServerReply for bodies that are JSON objects (the rule)
@@ -98,7 +113,12 @@ struct ServerReplyOptions
     Classify classify = Classify::JsonObjects;
     // The body text is the block message of last resort (onboarding, heartbeat,
     // snapshot); otherwise a blocking code without a message gets the standard wording.
+    // Used only when the body is not JSON at all: a JSON body without a message
+    // never puts its raw text on the lock screen.
     bool bodyAsFallbackMessage = false;
+    // Bodies longer than this are not read: the request is aborted and reported
+    // as a failure (ServerReply::tooLarge).
+    qint64 maxBodyBytes = kDefaultMaxBodyBytes;
 };
 
 // Starts the deadline: a single-shot timer parented to the reply that, while
@@ -106,13 +126,20 @@ struct ServerReplyOptions
 void armReplyTimeout(QNetworkReply *reply, int timeoutMs);
 bool replyTimedOut(const QNetworkReply *reply);
 
+// Aborts the reply as soon as its announced or received size passes maxBytes and
+// marks it, so the body is never buffered whole.
+void armReplyBodyLimit(QNetworkReply *reply, qint64 maxBytes);
+bool replyTooLarge(const QNetworkReply *reply);
+// The operator's words for a body over the limit.
+QString describeTooLargeBody(qint64 maxBytes);
+
 // Reads a finished reply in the standard order, schedules it for deletion,
 // parses, classifies (unless told not to, and never after a transport failure)
 // and judges the body. Call only from the reply's finished signal.
 ServerReply readServerReply(QNetworkReply *reply, AppSettings *settings,
                             const ServerReplyOptions &options = {});
 
-// Arms the deadline and calls handler once with the read reply when it
+// Arms the deadline and the read limit and calls handler once with the read reply when it
 // finishes. context bounds the handler's lifetime like a connect() context.
 void handleServerReply(QNetworkReply *reply, QObject *context, AppSettings *settings,
                        std::function<void(const ServerReply &)> handler,

@@ -1,5 +1,6 @@
 #include "serverlink/SnapshotSyncService.h"
 
+#include "common/AtomicFile.h"
 #include "common/Journal.h"
 #include "common/IsoTime.h"
 #include "common/JsonRead.h"
@@ -8,23 +9,8 @@
 #include "settings/AppSettings.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QNetworkRequest>
-
-namespace {
-
-// Caches are rewritten whole: create the folder, truncate, write.
-bool writeWhole(const QString &path, const QByteArray &data)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    return file.write(data) == data.size();
-}
-
-} // namespace
 
 SnapshotSyncService::SnapshotSyncService(AppSettings *settings, Journal *eventLog, QObject *parent)
     : QObject(parent)
@@ -48,7 +34,9 @@ QString SnapshotSyncService::metaPath() const
 void SnapshotSyncService::readMeta()
 {
     const QJsonObject meta = m_settings ? readJsonObjectFile(metaPath()) : QJsonObject();
-    if (meta.value(QLatin1String("schema")).toString() == QLatin1String(kMetaSchema)) {
+    // A revision without its cache would ask only for changes the client never had.
+    if (meta.value(QLatin1String("schema")).toString() == QLatin1String(kMetaSchema)
+        && QFileInfo(cachePath()).isFile()) {
         m_revision = jsonToText(meta.value(QLatin1String("revision")));
         m_needFullSnapshot = false;
     } else {
@@ -64,8 +52,28 @@ void SnapshotSyncService::writeMeta()
         {QStringLiteral("revision"), m_revision},
         {QStringLiteral("saved_at"), isoUtcNowMs()},
     };
-    if (!writeWhole(metaPath(), compactJson(meta)))
+    if (!writeFileAtomically(metaPath(), compactJson(meta)))
         qCWarning(lcServerLink) << "cannot write" << metaPath();
+}
+
+bool SnapshotSyncService::storeSnapshot(const QJsonObject &root, const QString &revision)
+{
+    if (!m_settings)
+        return false;
+    const bool moved = revision.isEmpty() || revision != m_revision || !QFileInfo(cachePath()).isFile();
+    if (moved && !writeFileAtomically(cachePath(), compactJson(root))) {
+        qCWarning(lcServerLink) << "cannot write" << cachePath();
+        // The revision on disk stays with the cache on disk.
+        if (!revision.isEmpty())
+            m_revision = revision;
+        return false;
+    }
+    if (!revision.isEmpty()) {
+        m_revision = revision;
+        writeMeta();
+    }
+    m_needFullSnapshot = false;
+    return true;
 }
 
 void SnapshotSyncService::loadCachedSnapshot()
@@ -75,6 +83,9 @@ void SnapshotSyncService::loadCachedSnapshot()
     readMeta();
     const QJsonObject cache = readJsonObjectFile(cachePath());
     if (cache.isEmpty()) {
+        // Nothing to build on: the next poll asks for everything.
+        m_revision.clear();
+        m_needFullSnapshot = true;
         setStatus(QStringLiteral("Синхронизация: локального кеша нет"));
         Q_EMIT changed();
         return;
@@ -112,9 +123,12 @@ void SnapshotSyncService::refresh()
 
     QNetworkRequest request(url);
     applyRequestHeaders(request, m_settings, true);
+    ServerReplyOptions options;
+    options.timeoutMs = m_timeoutMs;
+    options.bodyAsFallbackMessage = true;
+    options.maxBodyBytes = kMaxSnapshotBytes;
     handleServerReply(m_network.get(request), this, m_settings,
-                      [this](const ServerReply &reply) { onReply(reply); },
-                      {m_timeoutMs, ServerReplyOptions::Classify::JsonObjects, true});
+                      [this](const ServerReply &reply) { onReply(reply); }, options);
 }
 
 void SnapshotSyncService::onReply(const ServerReply &reply)
@@ -163,13 +177,7 @@ void SnapshotSyncService::onReply(const ServerReply &reply)
     QString newRevision = jsonToText(root.value(QLatin1String("revision")));
     if (newRevision.isEmpty())
         newRevision = jsonToText(snapshot.toObject().value(QLatin1String("revision")));
-    if (!newRevision.isEmpty()) {
-        m_revision = newRevision;
-        writeMeta();
-    }
-    m_needFullSnapshot = false;
-    if (!writeWhole(cachePath(), compactJson(root)))
-        qCWarning(lcServerLink) << "cannot write" << cachePath();
+    storeSnapshot(root, newRevision);
 
     setStatus(QStringLiteral("Синхронизация: данные обновлены"));
     Q_EMIT changed();

@@ -13,7 +13,9 @@ struct ServerReply;
 // Keeps the client's copy of the tenant's working data in step with the
 // server: polls the snapshot endpoint with the revision it holds, stores every
 // new snapshot in "snapshot_cache.json" (revision in "snapshot_meta.json") and
-// announces it with snapshotReady. Scene name "snapshotSync".
+// announces it with snapshotReady. Scene name "snapshotSync". The cache is
+// written first and atomically, the revision only after it: a crash at any
+// moment leaves a revision no newer than the cache, never a revision without one.
 class SnapshotSyncService : public QObject
 {
     Q_OBJECT
@@ -23,6 +25,8 @@ class SnapshotSyncService : public QObject
 
 public:
     static constexpr int kDefaultTimeoutMs = 20000;
+    // Larger than any real snapshot; a bigger body is dropped unread.
+    static constexpr qint64 kMaxSnapshotBytes = 64LL * 1024 * 1024;
     static constexpr const char *kMetaSchema = "dashboard_archive_stats_v2";
 
     SnapshotSyncService(AppSettings *settings, Journal *eventLog, QObject *parent = nullptr);
@@ -35,6 +39,10 @@ public:
     QString cachePath() const;
     QString metaPath() const;
     void setRequestTimeoutMs(int ms) { m_timeoutMs = ms; }
+
+    // Stores a snapshot the server sent: the cache (only when the revision moved
+    // or no cache exists), then the revision. False when the cache could not be written.
+    bool storeSnapshot(const QJsonObject &root, const QString &revision);
 
     Q_INVOKABLE void loadCachedSnapshot();
     Q_INVOKABLE void refresh();

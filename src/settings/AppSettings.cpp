@@ -1,6 +1,8 @@
 #include "settings/AppSettings.h"
 
+#include "common/AtomicFile.h"
 #include "common/LogCategories.h"
+#include "common/SecretRedaction.h"
 #include "settings/ConsumableTabs.h"
 #include "settings/HelpSections.h"
 #include "settings/PageKeys.h"
@@ -60,6 +62,10 @@ AppSettings::AppSettings(QObject *parent)
     m_s.sidebarOrder = PageKeys::defaultSidebarOrder();
     ScannerSlots::normalize(m_s);
     SettingsRules::applyInterfaceDefaults(m_s);
+    // Whatever the settings hold as a secret is masked in the journal and the logs.
+    connect(this, &AppSettings::changed, this, [this] {
+        SecretRedaction::setKnownSecrets({m_s.apiKey, m_s.wbToken, m_s.ozonApiKey, m_s.cabinetPassword});
+    });
 }
 
 // ---- derived values and paths ----
@@ -268,10 +274,9 @@ bool AppSettings::load()
 {
     const bool before = onboardingRequired();
     const QString localPath = settingsPath();
-    const QJsonObject identity = SettingsFileStore::readObject(identityCachePath());
-    QJsonObject local = SettingsFileStore::readObject(localPath);
-    if (local.isEmpty())
-        local = SettingsFileStore::readNewestBackup(localPath);
+    // A damaged file falls back to its backup, so a broken identity never loses the key.
+    const QJsonObject identity = SettingsFileStore::readObjectOrBackup(identityCachePath());
+    const QJsonObject local = SettingsFileStore::readObjectOrBackup(localPath);
 
     if (!identity.isEmpty())
         SettingsJsonReader::applyIdentity(m_s, identity);
@@ -307,8 +312,9 @@ bool AppSettings::writeFiles()
 {
     const bool localOk = SettingsFileStore::writeWithBackup(
         settingsPath(), SettingsJsonWriter::localObject(m_s).toIndentedJson());
+    // The identity holds the API key: owner-only, and so is its backup.
     const bool identityOk = SettingsFileStore::writeWithBackup(
-        identityCachePath(), SettingsJsonWriter::identityObject(m_s).toIndentedJson());
+        identityCachePath(), SettingsJsonWriter::identityObject(m_s).toIndentedJson(), kOwnerOnlyPermissions);
     if (!localOk || !identityOk)
         return false;
     m_lastSavedState = SettingsJsonWriter::persistedText(m_s);
@@ -366,6 +372,7 @@ bool AppSettings::applyServerPayload(const QVariantMap &payload)
     if (!writeFiles())
         qCWarning(lcSettings) << "server configuration applied but not saved";
     commitChange(before);
+    Q_EMIT serverPayloadApplied();
     return true;
 }
 

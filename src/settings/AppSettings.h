@@ -272,6 +272,8 @@ public:
 Q_SIGNALS:
     void changed();
     void serverSyncRequested();
+    // A server-sent configuration has just been applied (the push takes it as already known).
+    void serverPayloadApplied();
     void onboardingRequiredChanged();
     void serviceBlockChanged();
 

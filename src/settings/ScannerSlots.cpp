@@ -1,6 +1,7 @@
 #include "settings/ScannerSlots.h"
 
 #include "common/JsonRead.h"
+#include "common/NumberClamp.h"
 
 #include <QJsonObject>
 
@@ -12,6 +13,11 @@ QVariantMap ScannerSlots::makeSlot(int number, const QString &port, int baudRate
         {QStringLiteral("port"), port.trimmed()},
         {QStringLiteral("baudRate"), normalizeBaud(baudRate)},
     };
+}
+
+int ScannerSlots::baudFrom(const QVariant &value)
+{
+    return normalizeBaud(clampToInt(variantToNumber(value, 9600)));
 }
 
 QVariantList ScannerSlots::fromJson(const QJsonArray &array)
@@ -32,7 +38,7 @@ void ScannerSlots::normalize(SettingsState &state)
             break;
         const QVariantMap map = raw.toMap();
         const QString port = variantFirstText(map, {"port", "portName"});
-        const int baud = int(variantToNumber(variantFirstValue(map, {"baudRate", "baud_rate", "baud"}), 9600));
+        const int baud = baudFrom(variantFirstValue(map, {"baudRate", "baud_rate", "baud"}));
         rows.append(makeSlot(int(rows.size()) + 1, port, baud));
     }
     while (rows.size() < kMinSlots) {
@@ -60,9 +66,9 @@ void ScannerSlots::syncMirrorsFromSlots(SettingsState &state)
     const QVariantMap first = state.scannerPorts.value(0).toMap();
     const QVariantMap second = state.scannerPorts.value(1).toMap();
     state.comPort = first.value(QStringLiteral("port")).toString();
-    state.comBaudRate = normalizeBaud(first.value(QStringLiteral("baudRate"), 9600).toInt());
+    state.comBaudRate = baudFrom(first.value(QStringLiteral("baudRate")));
     state.comPort2 = second.value(QStringLiteral("port")).toString();
-    state.comBaudRate2 = normalizeBaud(second.value(QStringLiteral("baudRate"), 9600).toInt());
+    state.comBaudRate2 = baudFrom(second.value(QStringLiteral("baudRate")));
 }
 
 QString ScannerSlots::port(const SettingsState &state, int number)
@@ -76,7 +82,7 @@ int ScannerSlots::baudRate(const SettingsState &state, int number)
 {
     if (number < 1 || number > state.scannerPorts.size())
         return 0;
-    return normalizeBaud(state.scannerPorts.at(number - 1).toMap().value(QStringLiteral("baudRate")).toInt());
+    return baudFrom(state.scannerPorts.at(number - 1).toMap().value(QStringLiteral("baudRate")));
 }
 
 void ScannerSlots::growTo(SettingsState &state, int count)

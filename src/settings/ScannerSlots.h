@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QVariant>
+
 #include "settings/SettingsState.h"
 
 #include <QJsonArray>
@@ -16,6 +18,8 @@ public:
     static constexpr int kMaxSlots = 6;
 
     static int normalizeBaud(int baudRate) { return baudRate < 1 ? 9600 : baudRate; }
+    // A baud rate as stored in a file or sent by the server: any number, text or nothing.
+    static int baudFrom(const QVariant &value);
     static QVariantMap makeSlot(int number, const QString &port, int baudRate);
     static QVariantList fromJson(const QJsonArray &array);
 

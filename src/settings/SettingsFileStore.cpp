@@ -30,7 +30,18 @@ QJsonObject SettingsFileStore::readNewestBackup(const QString &path)
     return {};
 }
 
-bool SettingsFileStore::writeWithBackup(const QString &path, const QByteArray &content)
+QJsonObject SettingsFileStore::readObjectOrBackup(const QString &path)
+{
+    const QJsonObject object = readObject(path);
+    if (!object.isEmpty())
+        return object;
+    if (QFileInfo::exists(path))
+        qCWarning(lcSettings) << "damaged" << path << "- reading its backup";
+    return readNewestBackup(path);
+}
+
+bool SettingsFileStore::writeWithBackup(const QString &path, const QByteArray &content,
+                                        QFileDevice::Permissions permissions)
 {
     const QFileInfo info(path);
     if (info.exists() && info.isFile() && info.size() > 2) {
@@ -39,13 +50,15 @@ bool SettingsFileStore::writeWithBackup(const QString &path, const QByteArray &c
             const QByteArray previous = current.readAll();
             current.close();
             const QJsonDocument doc = QJsonDocument::fromJson(previous);
+            const QFileDevice::Permissions backupPermissions =
+                permissions != QFileDevice::Permissions() ? permissions : info.permissions();
             // Only a good file is worth keeping; a broken one must not replace the last good copy.
             if (doc.isObject() && !doc.object().isEmpty()
-                && !writeFileAtomically(path + QStringLiteral(".bak"), previous))
+                && !writeFileAtomically(path + QStringLiteral(".bak"), previous, backupPermissions))
                 qCWarning(lcSettings) << "could not refresh the backup of" << path;
         }
     }
-    if (!writeFileAtomically(path, content)) {
+    if (!writeFileAtomically(path, content, permissions)) {
         qCWarning(lcSettings) << "could not write" << path;
         return false;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFileDevice>
 #include <QJsonObject>
 #include <QString>
 
@@ -14,7 +15,13 @@ public:
     // The first non-empty object among "<file>.bak*" beside the file, newest first.
     static QJsonObject readNewestBackup(const QString &path);
 
+    // The object in the file, else in its newest good backup; empty when neither holds one.
+    static QJsonObject readObjectOrBackup(const QString &path);
+
     // Keeps the previous good content as "<file>.bak", then replaces the file
     // atomically. Returns false when the new content could not be committed.
-    static bool writeWithBackup(const QString &path, const QByteArray &content);
+    // With permissions, the file and its backup get exactly those (files that
+    // hold a key); otherwise the backup keeps the permissions of the file it copies.
+    static bool writeWithBackup(const QString &path, const QByteArray &content,
+                                QFileDevice::Permissions permissions = {});
 };

@@ -1,6 +1,7 @@
 #include "settings/SettingsJsonReader.h"
 
 #include "common/JsonRead.h"
+#include "common/NumberClamp.h"
 #include "settings/ConsumableTabs.h"
 #include "settings/HelpSections.h"
 #include "settings/PageKeys.h"
@@ -47,7 +48,7 @@ QStringList textList(const QJsonArray &array)
 
 int baudFrom(const QJsonObject &object, JsonKeys keys)
 {
-    return ScannerSlots::normalizeBaud(int(jsonToNumber(jsonFirstValue(object, keys), 9600)));
+    return ScannerSlots::normalizeBaud(clampToInt(jsonToNumber(jsonFirstValue(object, keys), 9600)));
 }
 
 } // namespace

@@ -2,6 +2,9 @@
 
 #include "common/JsonRead.h"
 #include "common/LogCategories.h"
+#include "common/NumberClamp.h"
+#include "common/SecretRedaction.h"
+#include "serverlink/ServerRequest.h"
 #include "settings/AppSettings.h"
 
 #include <QDateTime>
@@ -63,10 +66,14 @@ bool GsConfirmClient::confirm(const QString &barcode, QString *errorText)
     QNetworkRequest request(url);
     request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
     request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
+    request.setMaximumRedirectsAllowed(kMaxRedirects);
 
     m_waiting = true;
     auto network = std::make_unique<QNetworkAccessManager>();
     QPointer<QNetworkReply> reply = network->post(request, body);
+    // The nested loop must end even when the spreadsheet never answers or answers without end.
+    armReplyTimeout(reply, kDefaultReplyTimeoutMs);
+    armReplyBodyLimit(reply, kDefaultMaxBodyBytes);
     QEventLoop loop;
     connect(reply.data(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
     if (!reply->isFinished())
@@ -75,19 +82,25 @@ bool GsConfirmClient::confirm(const QString &barcode, QString *errorText)
 
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     const QNetworkReply::NetworkError error = reply->error();
-    const QByteArray replyBody = reply->readAll();
+    const bool tooLarge = replyTooLarge(reply);
+    const bool timedOut = replyTimedOut(reply);
+    const QByteArray replyBody = reply->isOpen() && !tooLarge ? reply->readAll() : QByteArray();
     delete reply.data();
+    if (tooLarge)
+        return fail(errorText, QStringLiteral("GS: %1").arg(describeTooLargeBody(kDefaultMaxBodyBytes)));
+    if (timedOut)
+        return fail(errorText, QStringLiteral("GS: сервер не ответил вовремя."));
 
     qCInfo(lcSupplies) << "GS confirm" << barcode << "status" << status << "error" << error;
     if (error == QNetworkReply::NoError && status == 200) {
         const QJsonDocument document = QJsonDocument::fromJson(replyBody);
         if (document.isObject() && document.object().contains(QStringLiteral("wrote"))) {
             const double wrote = jsonToNumber(document.object().value(QStringLiteral("wrote")), 0.0);
-            if (static_cast<long long>(wrote) < 1)
+            if (clampToInt(wrote) < 1)
                 return fail(errorText, QStringLiteral("GS вернул wrote <= 0."));
         }
         return true;
     }
-    const QString text = QString::fromUtf8(replyBody).trimmed();
+    const QString text = SecretRedaction::quoteServerText(replyBody);
     return fail(errorText, text.isEmpty() ? QStringLiteral("GS не подтвердил запись.") : text);
 }

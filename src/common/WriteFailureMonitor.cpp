@@ -1,0 +1,90 @@
+#include "common/WriteFailureMonitor.h"
+
+#include "common/Journal.h"
+#include "common/LogCategories.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QThread>
+
+WriteFailureMonitor::WriteFailureMonitor(QObject *parent)
+    : QObject(parent)
+{
+}
+
+WriteFailureMonitor &WriteFailureMonitor::global()
+{
+    static WriteFailureMonitor *monitor = [] {
+        auto *created = new WriteFailureMonitor;
+        if (QCoreApplication *app = QCoreApplication::instance())
+            created->moveToThread(app->thread());
+        return created;
+    }();
+    return *monitor;
+}
+
+QString WriteFailureMonitor::journalText(const QString &folder)
+{
+    return QStringLiteral("Не удаётся записать файлы в папку %1: настройки, журнал и очередь не сохраняются. "
+                          "Проверьте права доступа и свободное место.")
+        .arg(QDir::toNativeSeparators(folder));
+}
+
+QString WriteFailureMonitor::folderOf(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.isDir() ? info.absoluteFilePath() : info.absolutePath();
+}
+
+void WriteFailureMonitor::setJournal(Journal *journal)
+{
+    m_journal = journal;
+    warnIfDue();
+}
+
+void WriteFailureMonitor::noteFailure(const QString &path)
+{
+    const QString folder = folderOf(path);
+    if (QThread::currentThread() == thread())
+        failureOnOwnThread(folder);
+    else
+        QMetaObject::invokeMethod(this, [this, folder] { failureOnOwnThread(folder); }, Qt::QueuedConnection);
+}
+
+void WriteFailureMonitor::noteSuccess(const QString &path)
+{
+    const QString folder = folderOf(path);
+    if (QThread::currentThread() == thread())
+        successOnOwnThread(folder);
+    else
+        QMetaObject::invokeMethod(this, [this, folder] { successOnOwnThread(folder); }, Qt::QueuedConnection);
+}
+
+void WriteFailureMonitor::failureOnOwnThread(const QString &folder)
+{
+    if (!m_failingFolders.contains(folder)) {
+        qCWarning(lcApp) << "cannot write into" << folder;
+        m_failingFolders.append(folder);
+        Q_EMIT changed();
+    }
+    warnIfDue();
+}
+
+void WriteFailureMonitor::successOnOwnThread(const QString &folder)
+{
+    if (m_failingFolders.removeAll(folder) > 0)
+        Q_EMIT changed();
+}
+
+void WriteFailureMonitor::warnIfDue()
+{
+    if (!m_journal || m_warning || m_failingFolders.isEmpty())
+        return;
+    if (m_lastWarned.isValid() && m_lastWarned.elapsed() < m_repeatMs)
+        return;
+    m_lastWarned.start();
+    m_warning = true;
+    m_journal->addError(journalText(m_failingFolders.constFirst()));
+    m_warning = false;
+}
