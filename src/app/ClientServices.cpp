@@ -1,6 +1,8 @@
 #include "app/ClientServices.h"
 
 #include "common/LogCategories.h"
+#include "common/SecretRedaction.h"
+#include "common/WriteFailureMonitor.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -45,12 +47,18 @@ ClientServices::ClientServices(AppSettings &settings, QObject *parent)
     wire();
 }
 
-ClientServices::~ClientServices() = default;
+ClientServices::~ClientServices()
+{
+    WriteFailureMonitor::global().setJournal(nullptr);
+}
 
 bool ClientServices::startJournal()
 {
+    SecretRedaction::installRedactingMessageHandler();
     m_eventLog.setLogDirectory(QDir(m_settings.appDataDir()).filePath(QStringLiteral("logs")));
     m_eventLog.addInfo(QStringLiteral("Клиент запущен."));
+    // Files that cannot be written (a read-only data folder) reach the operator from here on.
+    WriteFailureMonitor::global().setJournal(&m_eventLog);
     return true;
 }
 
@@ -77,6 +85,7 @@ void ClientServices::wireServerLink()
     m_heartbeat.setPrintArchive(&m_printArchive);
     m_heartbeat.setScanners({m_scanners.cbegin(), m_scanners.cend()});
     m_heartbeat.setRfid(&m_rfidService);
+    m_heartbeat.setWriteFailures(&WriteFailureMonitor::global());
     // m_heartbeat.setConsumables(...) once the consumables service exists.
 }
 

@@ -33,8 +33,8 @@ QString WriteFailureMonitor::journalText(const QString &folder)
 
 QString WriteFailureMonitor::folderOf(const QString &path)
 {
-    const QFileInfo info(path);
-    return info.isDir() ? info.absoluteFilePath() : info.absolutePath();
+    // The folder the file goes into (also when a folder stands in the file's place).
+    return QFileInfo(path).absolutePath();
 }
 
 void WriteFailureMonitor::setJournal(Journal *journal)

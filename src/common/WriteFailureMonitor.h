@@ -27,7 +27,7 @@ public:
     void setJournal(Journal *journal);
     void setRepeatIntervalMs(qint64 ms) { m_repeatMs = ms; }
 
-    // path: the file (or folder) that could or could not be written. Thread-safe.
+    // path: the file that could or could not be written. Thread-safe.
     void noteFailure(const QString &path);
     void noteSuccess(const QString &path);
 

@@ -17,7 +17,10 @@ QVariantMap ScannerSlots::makeSlot(int number, const QString &port, int baudRate
 
 int ScannerSlots::baudFrom(const QVariant &value)
 {
-    return normalizeBaud(clampToInt(variantToNumber(value, 9600)));
+    // No serial line runs faster; anything beyond (1e300 in a file) counts as unset.
+    constexpr int kMaxBaud = 4000000;
+    const int baud = clampToInt(variantToNumber(value, 9600), 0, kMaxBaud + 1);
+    return baud > kMaxBaud ? 9600 : normalizeBaud(baud);
 }
 
 QVariantList ScannerSlots::fromJson(const QJsonArray &array)

@@ -1,7 +1,6 @@
 #include "settings/SettingsJsonReader.h"
 
 #include "common/JsonRead.h"
-#include "common/NumberClamp.h"
 #include "settings/ConsumableTabs.h"
 #include "settings/HelpSections.h"
 #include "settings/PageKeys.h"
@@ -48,7 +47,7 @@ QStringList textList(const QJsonArray &array)
 
 int baudFrom(const QJsonObject &object, JsonKeys keys)
 {
-    return ScannerSlots::normalizeBaud(clampToInt(jsonToNumber(jsonFirstValue(object, keys), 9600)));
+    return ScannerSlots::baudFrom(jsonFirstValue(object, keys).toVariant());
 }
 
 } // namespace
