@@ -44,6 +44,35 @@ private Q_SLOTS:
         QCOMPARE(items.at(2).toObject().value(QStringLiteral("launch_mode")).toString(), QStringLiteral("auto"));
     }
 
+    void serverSentCollectionsAreNotPushedBack()
+    {
+        ServerLinkSandbox box;
+        box.setUpDemoDevice();
+        ConfigPushService push(box.settings.get(), &box.eventLog);
+        QSignalSpy finished(&push, &ConfigPushService::pushFinished);
+        push.recordBaselines();
+
+        // The client-config reply lands after the start-up baselines were taken.
+        QVERIFY(box.settings->applyServerPayload(QVariantMap{
+            {"consumableTabs", QVariantList{QVariantMap{{"id", "tab_srv"}, {"title", "С сервера"}, {"mode", "count"}}}},
+            {"help_sections", QVariantList{QVariantMap{{"id", "s1"}, {"title", "Раздел"}, {"text", "Текст"}}}},
+        }));
+        push.run();
+
+        // Only local edits go out, one after the other.
+        box.settings->setConsumableTabTitle(0, QStringLiteral("Местная"));
+        push.run();
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 10000);
+        box.settings->addScriptEntry();
+        push.run();
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 2, 10000);
+        QCOMPARE(sentTypes(box), (QStringList{"consumable_tabs_replace", "settings_replace"}));
+        QCOMPARE(box.requests(QStringLiteral("/api/client-event")).first().toObject().value("body").toObject()
+                     .value("payload").toObject().value("consumableTabs").toArray().first().toObject()
+                     .value("title").toString(),
+                 QStringLiteral("Местная"));
+    }
+
     void sendsOnlyChangedCollections()
     {
         ServerLinkSandbox box;
