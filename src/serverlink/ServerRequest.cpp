@@ -273,6 +273,8 @@ ServerReply readServerReply(QNetworkReply *reply, AppSettings *settings,
     out.error = reply->error();
     if (out.tooLarge)
         out.errorText = describeTooLargeBody(options.maxBodyBytes);
+    else if (out.timedOut)
+        out.errorText = QStringLiteral("Operation timed out"); // worded by describeNetworkError
     else if (out.error != QNetworkReply::NoError)
         out.errorText = SecretRedaction::redactSecrets(reply->errorString());
     reply->deleteLater();
