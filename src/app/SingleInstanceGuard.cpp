@@ -58,10 +58,9 @@ bool SingleInstanceGuard::claim()
     }
 
     m_server = new QLocalServer(this);
-    // Only the lock holder may clear a socket left by a killed instance; anyone else
-    // would cut a live instance off from its later starts.
-    if (m_ownsLock)
-        QLocalServer::removeServer(m_serverName);
+    // Nobody answered on the name just now, so a socket file there is stale (left by a
+    // killed instance): clear it whenever we are about to listen, lock or no lock.
+    QLocalServer::removeServer(m_serverName);
     if (!m_server->listen(m_serverName)) {
         const QString error = m_server->errorString();
         delete m_server;

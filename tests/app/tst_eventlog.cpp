@@ -1,5 +1,8 @@
 #include "app/EventLogModel.h"
 
+#include "common/SecretRedaction.h"
+#include "common/WriteFailureMonitor.h"
+
 #include <QAbstractItemModelTester>
 #include <QDate>
 #include <QFile>
@@ -11,6 +14,9 @@ class TestEventLog : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    void unwritableLogFolderIsToldOnce();
+    void modelKeepsTheNewestEntriesFileKeepsAll();
+    void messagesAreCleanShortAndRedacted();
     void rowsAreNewestFirstWithTheirRoles();
     void entriesGoToTheDayFileAndSurviveClear();
     void missingOrUnwritableDirectoryKeepsRows();
@@ -107,6 +113,77 @@ void TestEventLog::missingOrUnwritableDirectoryKeepsRows()
     QVERIFY(!QFileInfo::exists(blocker + QStringLiteral("/logs")));
     QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
              QStringList{QStringLiteral("blocked")});
+}
+
+void TestEventLog::unwritableLogFolderIsToldOnce()
+{
+    QTemporaryDir dir;
+    const QString blocker = dir.filePath(QStringLiteral("blocked"));
+    QFile file(blocker);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+
+    EventLogModel model;
+    model.setLogDirectory(blocker + QStringLiteral("/logs"));
+    WriteFailureMonitor::global().setJournal(&model);
+    for (int i = 0; i < 20; ++i)
+        model.addInfo(QStringLiteral("строка %1").arg(i));
+    WriteFailureMonitor::global().setJournal(nullptr);
+
+    const QString told = WriteFailureMonitor::journalText(blocker + QStringLiteral("/logs"));
+    int count = 0;
+    for (int row = 0; row < model.rowCount(); ++row)
+        count += model.data(model.index(row), EventLogModel::MessageRole).toString() == told ? 1 : 0;
+    QCOMPARE(count, 1);
+    QCOMPARE(model.rowCount(), 21);
+    QVERIFY(WriteFailureMonitor::global().failingFolders().contains(blocker + QStringLiteral("/logs")));
+}
+
+void TestEventLog::modelKeepsTheNewestEntriesFileKeepsAll()
+{
+    QTemporaryDir dir;
+    EventLogModel model;
+    model.setLogDirectory(dir.path());
+    const int total = EventLogModel::kMaxEntries + 250;
+    const auto add = [&model](int i) { model.addWarn(QStringLiteral("Сканер 3: порт COM7 не найден (%1)").arg(i)); };
+    int i = 0;
+    for (; i < EventLogModel::kMaxEntries - 5; ++i)
+        add(i);
+    // Watched across the cap, where rows start to leave.
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    for (; i < total; ++i)
+        add(i);
+
+    QCOMPARE(model.rowCount(), EventLogModel::kMaxEntries);
+    QCOMPARE(model.data(model.index(0), EventLogModel::MessageRole).toString(),
+             QStringLiteral("Сканер 3: порт COM7 не найден (%1)").arg(total - 1));
+    QCOMPARE(model.data(model.index(EventLogModel::kMaxEntries - 1), EventLogModel::MessageRole).toString(),
+             QStringLiteral("Сканер 3: порт COM7 не найден (250)"));
+    QFile file(model.currentLogFilePath());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(int(file.readAll().count('\n')), total);
+}
+
+void TestEventLog::messagesAreCleanShortAndRedacted()
+{
+    QTemporaryDir dir;
+    EventLogModel model;
+    model.setLogDirectory(dir.path());
+    SecretRedaction::setKnownSecrets({QStringLiteral("key-0123456789")});
+    model.addError(QStringLiteral("Ошибка:\x01 первая\nвторая X-Api-Key: key-0123456789 ") + QString(5000, u'я'));
+    SecretRedaction::setKnownSecrets({});
+
+    const QString kept = model.data(model.index(0), EventLogModel::MessageRole).toString();
+    QVERIFY(kept.startsWith(QStringLiteral("Ошибка: первая вторая X-Api-Key: *** я")));
+    QCOMPARE(kept.size(), EventLogModel::kMaxMessageChars);
+    QFile file(model.currentLogFilePath());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    QCOMPARE(int(text.count('\n')), 1);
+    QVERIFY(!text.contains("0123456789"));
+    // The log may quote a server: only its owner reads it.
+    QCOMPARE(QFileInfo(file.fileName()).permissions() & QFileDevice::Permissions(0x7077),
+             QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
 QTEST_GUILESS_MAIN(TestEventLog)

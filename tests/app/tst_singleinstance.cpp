@@ -53,6 +53,7 @@ private Q_SLOTS:
     void staleSocketOfKilledHolder();
     void laterStartsLeaveTheHolderServing();
     void missingLockStillServes();
+    void staleSocketWithoutLockIsCleared();
 
 private:
     bool startProbe(QProcess &process, const QString &dataFolder);
@@ -127,6 +128,9 @@ void TestSingleInstance::staleSocketOfKilledHolder()
     const qint64 holderPid = holder.processId();
     QTRY_VERIFY_WITH_TIMEOUT(lockHolder(data) == holderPid, 10000);
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(socketPath(data)), 10000);
+    // Killed only once it has got as far as the client would (crash capture in place).
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(QDir(data).filePath(QStringLiteral("started-%1.json").arg(holderPid))),
+                             10000);
 
     // Another data folder is another instance.
     {
@@ -195,6 +199,32 @@ void TestSingleInstance::missingLockStillServes()
     QVERIFY(guard.isListening());
     {
         SingleInstanceGuard later(data);
+        QVERIFY(!later.claim());
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(shows.count(), 1, 5000);
+}
+
+void TestSingleInstance::staleSocketWithoutLockIsCleared()
+{
+    // No lock can be taken (the data folder's parent is a file), and a killed instance
+    // left its socket file: the new instance must still listen.
+    QFile blocker(m_dir.filePath(QStringLiteral("plainfile2")));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QString data = blocker.fileName() + QStringLiteral("/data");
+    QFile stale(socketPath(data));
+    QVERIFY(stale.open(QIODevice::WriteOnly));
+    stale.close();
+
+    const QRegularExpression noLock(QStringLiteral("instance lock unavailable"));
+    QTest::ignoreMessage(QtWarningMsg, noLock);
+    SingleInstanceGuard guard(data);
+    QSignalSpy shows(&guard, &SingleInstanceGuard::showRequested);
+    QVERIFY(guard.claim());
+    QVERIFY(guard.isListening());
+    {
+        SingleInstanceGuard later(data);
+        QTest::ignoreMessage(QtWarningMsg, noLock);
         QVERIFY(!later.claim());
     }
     QTRY_COMPARE_WITH_TIMEOUT(shows.count(), 1, 5000);
