@@ -2,6 +2,7 @@
 #include "LoopbackHttpStub.h"
 #include "ServerLinkSandbox.h"
 
+#include "common/WriteFailureMonitor.h"
 #include "serverlink/HeartbeatSender.h"
 #include "serverlink/ServerIdentityService.h"
 #include "serverlink/ServerRequest.h"
@@ -82,6 +83,31 @@ private Q_SLOTS:
         recovery.start();
         QTRY_VERIFY_WITH_TIMEOUT(!replied.isEmpty() && replied.last().first().toInt() == 200, 10000);
         QVERIFY2(recovery.elapsed() < kIntervalMs + kDeadlineMs + 1000, qPrintable(QString::number(recovery.elapsed())));
+    }
+
+    void heartbeatReportsUnwritableFolders()
+    {
+        ServerLinkSandbox box;
+        box.setUpDemoDevice();
+        WriteFailureMonitor monitor;
+        HeartbeatSender heartbeat(box.settings.get());
+        heartbeat.setWriteFailures(&monitor);
+        const auto payload = [&heartbeat] {
+            return heartbeat.buildBody().value("items").toArray().first().toObject().value("payload").toObject();
+        };
+        QCOMPARE(payload().value("data_folder_writable").toBool(false), true);
+        QCOMPARE(payload().value("unwritable_folders").toArray(), QJsonArray());
+
+        monitor.noteFailure(QStringLiteral("/srv/vorn/data/settings.json"));
+        const QJsonObject failing = payload();
+        QCOMPARE(failing.value("data_folder_writable").toBool(true), false);
+        QCOMPARE(failing.value("unwritable_folders").toArray(), QJsonArray{"/srv/vorn/data"});
+        // The fields that were there before stay.
+        for (const char *key : {"tenant_id", "device_id", "app_version", "pending", "scanners", "rfid_running"})
+            QVERIFY2(failing.contains(QLatin1String(key)), key);
+
+        monitor.noteSuccess(QStringLiteral("/srv/vorn/data/identity.json"));
+        QCOMPARE(payload().value("data_folder_writable").toBool(false), true);
     }
 
     void hugeBodyIsCutOff_data()
