@@ -45,20 +45,28 @@ void WriteFailureMonitor::setJournal(Journal *journal)
 
 void WriteFailureMonitor::noteFailure(const QString &path)
 {
-    const QString folder = folderOf(path);
-    if (QThread::currentThread() == thread())
-        failureOnOwnThread(folder);
-    else
-        QMetaObject::invokeMethod(this, [this, folder] { failureOnOwnThread(folder); }, Qt::QueuedConnection);
+    note(path, true);
 }
 
 void WriteFailureMonitor::noteSuccess(const QString &path)
 {
+    note(path, false);
+}
+
+void WriteFailureMonitor::note(const QString &path, bool failed)
+{
     const QString folder = folderOf(path);
+    const auto apply = [this, folder, failed] {
+        if (failed)
+            failureOnOwnThread(folder);
+        else
+            successOnOwnThread(folder);
+    };
+    // Writers on worker threads report through the monitor's own thread.
     if (QThread::currentThread() == thread())
-        successOnOwnThread(folder);
+        apply();
     else
-        QMetaObject::invokeMethod(this, [this, folder] { successOnOwnThread(folder); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, apply, Qt::QueuedConnection);
 }
 
 void WriteFailureMonitor::failureOnOwnThread(const QString &folder)

@@ -41,6 +41,7 @@ Q_SIGNALS:
 
 private:
     static QString folderOf(const QString &path);
+    void note(const QString &path, bool failed);
     void failureOnOwnThread(const QString &folder);
     void successOnOwnThread(const QString &folder);
     void warnIfDue();
