@@ -3,7 +3,6 @@
 #include "common/LogCategories.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QQmlContext>
 
 namespace {
@@ -12,9 +11,10 @@ constexpr int kHeartbeatMs = 60000;
 constexpr int kConfigPushMs = 900;
 } // namespace
 
-ClientServices::ClientServices(AppSettings &settings, QObject *parent)
+ClientServices::ClientServices(AppSettings &settings, EventLogModel &eventLog, QObject *parent)
     : QObject(parent)
     , m_settings(settings)
+    , m_eventLog(eventLog)
     , m_identityService(&m_settings, &m_eventLog)
     , m_scanner1(&m_settings, &m_eventLog, 1)
     , m_scanner2(&m_settings, &m_eventLog, 2)
@@ -34,7 +34,6 @@ ClientServices::ClientServices(AppSettings &settings, QObject *parent)
     , m_ordersApi(&m_settings, &m_eventLog, &m_ordersModel)
     , m_heartbeat(&m_settings)
 {
-
     m_snapshotPollTimer.setInterval(kSnapshotPollMs);
     m_heartbeatTimer.setInterval(kHeartbeatMs);
     m_configPushTimer.setInterval(kConfigPushMs);
@@ -46,13 +45,6 @@ ClientServices::ClientServices(AppSettings &settings, QObject *parent)
 }
 
 ClientServices::~ClientServices() = default;
-
-bool ClientServices::startJournal()
-{
-    m_eventLog.setLogDirectory(QDir(m_settings.appDataDir()).filePath(QStringLiteral("logs")));
-    m_eventLog.addInfo(QStringLiteral("Клиент запущен."));
-    return true;
-}
 
 void ClientServices::wire()
 {
@@ -72,7 +64,8 @@ void ClientServices::wireServerLink()
     connect(&m_heartbeatTimer, &QTimer::timeout, &m_heartbeat, &HeartbeatSender::sendHeartbeat);
     connect(&m_snapshotSync, &SnapshotSyncService::snapshotReady, this,
             [this](const QJsonObject &root, bool) { applySnapshotRoot(root); });
-    connect(&m_identityService, &ServerIdentityService::setupCompleted, this, &ClientServices::onSetupCompleted);
+    connect(&m_identityService, &ServerIdentityService::setupCompleted, this,
+            [this] { startServerLink(LinkStart::AfterSetup); });
 
     m_heartbeat.setPrintArchive(&m_printArchive);
     m_heartbeat.setScanners({m_scanners.cbegin(), m_scanners.cend()});
@@ -80,20 +73,26 @@ void ClientServices::wireServerLink()
     // m_heartbeat.setConsumables(...) once the consumables service exists.
 }
 
-void ClientServices::onSetupCompleted()
+void ClientServices::startServerLink(LinkStart occasion)
 {
-    m_eventLog.addSuccess(QStringLiteral("Серверная часть первичной настройки завершена."));
+    const bool afterSetup = occasion == LinkStart::AfterSetup;
+    if (afterSetup)
+        m_eventLog.addSuccess(QStringLiteral("Серверная часть первичной настройки завершена."));
     m_identityService.refreshClientConfig();
+    if (!afterSetup)
+        scheduleDeviceStarts();
     m_clientNotices.start();
     // artifact sync, remote script commands and new layouts start here once they exist.
-    m_snapshotSync.loadCachedSnapshot();
+    if (afterSetup)
+        m_snapshotSync.loadCachedSnapshot();
     m_snapshotSync.refresh();
-    if (!m_snapshotPollTimer.isActive())
-        m_snapshotPollTimer.start();
-    m_configPushTimer.start();
-    if (!m_heartbeatTimer.isActive())
-        m_heartbeatTimer.start();
-    m_heartbeat.sendHeartbeat();
+    ensureLinkTimersRun();
+    if (afterSetup) {
+        m_configPushTimer.start();
+        m_heartbeat.sendHeartbeat();
+    } else {
+        QTimer::singleShot(2500, &m_heartbeat, &HeartbeatSender::sendHeartbeat);
+    }
 }
 
 void ClientServices::publish(QQmlContext *context)
@@ -123,14 +122,8 @@ void ClientServices::start()
     refreshDashboard();
     m_snapshotSync.loadCachedSnapshot();
 
-    if (!m_settings.onboardingRequired()) {
-        m_identityService.refreshClientConfig();
-        scheduleDeviceStarts();
-        m_clientNotices.start();
-        m_snapshotSync.refresh();
-        startServerLink();
-        QTimer::singleShot(2500, &m_heartbeat, &HeartbeatSender::sendHeartbeat);
-    }
+    if (!m_settings.onboardingRequired())
+        startServerLink(LinkStart::AtLaunch);
 
     // Fires once at start-up on both paths; the push decides what it sends.
     m_configPushTimer.start();
@@ -150,7 +143,7 @@ void ClientServices::scheduleDeviceStarts()
         QTimer::singleShot(3600, &m_rfidService, &RfidScannerService::start);
 }
 
-void ClientServices::startServerLink()
+void ClientServices::ensureLinkTimersRun()
 {
     if (!m_snapshotPollTimer.isActive())
         m_snapshotPollTimer.start();
@@ -200,5 +193,5 @@ void ClientServices::onSettingsChanged()
     m_snapshotSync.refresh();
     m_clientNotices.refresh();
     m_configPushTimer.start();
-    startServerLink();
+    ensureLinkTimersRun();
 }
