@@ -228,6 +228,22 @@ void LocalToolsService::noteQrTooLong(const QString &area, const QString &payloa
              .arg(payload.toUtf8().size()));
 }
 
+QString LocalToolsService::saveLabel(const QString &path, const WorkstationLabels::Result &label,
+                                     const QString &payload, const LabelMessages &messages)
+{
+    if (label.pdf.isEmpty() || !writeFileAtomically(path, label.pdf)) {
+        error(messages.failed.arg(native(path)));
+        return {};
+    }
+    if (label.withQr) {
+        info(messages.saved.arg(native(path)));
+    } else {
+        noteQrTooLong(messages.area, payload);
+        warn(messages.savedWithoutQr.arg(native(path)));
+    }
+    return path;
+}
+
 QString LocalToolsService::generateEmployeeQrDocument(const QString &employeeId, const QString &employeeName,
                                                       const QString &payload)
 {
@@ -273,18 +289,10 @@ QString LocalToolsService::generateEmployeeBadgePdf(const QString &employeeId, c
     }
     const QString path = employeesDir(QStringLiteral("badges")) + QStringLiteral("/badge_%1_%2.pdf")
                                                                       .arg(fileNamePart(id), fileNamePart(employeeName));
-    const WorkstationLabels::Result label = WorkstationLabels::badge(employeeName.trimmed(), role.trimmed(), id, data);
-    if (label.pdf.isEmpty() || !writeFileAtomically(path, label.pdf)) {
-        error(QStringLiteral("Не удалось открыть PDF для бейджа: %1").arg(native(path)));
-        return {};
-    }
-    if (label.withQr) {
-        info(QStringLiteral("Бейдж сотрудника сохранён: %1").arg(native(path)));
-    } else {
-        noteQrTooLong(QStringLiteral("Бейдж сотрудника"), data);
-        warn(QStringLiteral("Бейдж сохранён без QR-картинки (офлайн fallback): %1").arg(native(path)));
-    }
-    return path;
+    return saveLabel(path, WorkstationLabels::badge(employeeName.trimmed(), role.trimmed(), id, data), data,
+                     { QStringLiteral("Бейдж сотрудника"), QStringLiteral("Не удалось открыть PDF для бейджа: %1"),
+                       QStringLiteral("Бейдж сотрудника сохранён: %1"),
+                       QStringLiteral("Бейдж сохранён без QR-картинки (офлайн fallback): %1") });
 }
 
 QString LocalToolsService::generateCutterQrPdf(const QString &cutterId, const QString &cutterTitle,
@@ -297,17 +305,12 @@ QString LocalToolsService::generateCutterQrPdf(const QString &cutterId, const QS
         return {};
     }
     const QString path = cuttersDir() + QStringLiteral("/cutter_%1.pdf").arg(fileNamePart(id));
-    const WorkstationLabels::Result label = WorkstationLabels::cutter(cutterTitle.trimmed(), data);
-    if (label.pdf.isEmpty() || !writeFileAtomically(path, label.pdf)) {
-        error(QStringLiteral("QR резака: не удалось открыть PDF %1").arg(native(path)));
+    const QString saved = saveLabel(path, WorkstationLabels::cutter(cutterTitle.trimmed(), data), data,
+                                    { QStringLiteral("QR резака"), QStringLiteral("QR резака: не удалось открыть PDF %1"),
+                                      QStringLiteral("QR резака сохранён: %1"),
+                                      QStringLiteral("QR резака сохранён без картинки (офлайн fallback): %1") });
+    if (saved.isEmpty())
         return {};
-    }
-    if (label.withQr) {
-        info(QStringLiteral("QR резака сохранён: %1").arg(native(path)));
-    } else {
-        noteQrTooLong(QStringLiteral("QR резака"), data);
-        warn(QStringLiteral("QR резака сохранён без картинки (офлайн fallback): %1").arg(native(path)));
-    }
     if (printAfter)
         printPath(path);
     return path;
@@ -337,18 +340,10 @@ QString LocalToolsService::makeWallLabel(const QString &tabId, const QString &he
     const QString payload = wallPayload(rawPayload);
     const QString path = consumablesDir(tabId) + QStringLiteral("/wallqr_%1_%2.pdf")
                                                      .arg(consumablesTabFolder(tabId), fileNamePart(fileStem));
-    const WorkstationLabels::Result label = WorkstationLabels::wall(name, headline, footer, payload);
-    if (label.pdf.isEmpty() || !writeFileAtomically(path, label.pdf)) {
-        error(QStringLiteral("QR расходника: не удалось открыть PDF %1").arg(native(path)));
-        return {};
-    }
-    if (label.withQr) {
-        info(QStringLiteral("QR расходника сохранён: %1").arg(native(path)));
-    } else {
-        noteQrTooLong(QStringLiteral("QR расходника"), payload);
-        warn(QStringLiteral("QR расходника сохранён без картинки (офлайн fallback): %1").arg(native(path)));
-    }
-    return path;
+    return saveLabel(path, WorkstationLabels::wall(name, headline, footer, payload), payload,
+                     { QStringLiteral("QR расходника"), QStringLiteral("QR расходника: не удалось открыть PDF %1"),
+                       QStringLiteral("QR расходника сохранён: %1"),
+                       QStringLiteral("QR расходника сохранён без картинки (офлайн fallback): %1") });
 }
 
 QString LocalToolsService::generateConsumableWallQrPdf(const QString &tabId, const QString &title,

@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QVariantList>
 
+#include "tools/WorkstationLabels.h"
+
 #include <functional>
 
 class AppSettings;
@@ -75,6 +77,19 @@ public:
     void setPrintFunction(PrintFunction print);
 
 private:
+    // The journal lines of one label kind: area prefix, write failure, saved, saved
+    // without the picture.
+    struct LabelMessages
+    {
+        QString area;
+        QString failed;
+        QString saved;
+        QString savedWithoutQr;
+    };
+
+    // Writes the label and reports the outcome; the path, or empty.
+    QString saveLabel(const QString &path, const WorkstationLabels::Result &label, const QString &payload,
+                      const LabelMessages &messages);
     QString makeWallLabel(const QString &tabId, const QString &headline, const QString &name,
                           const QString &footer, const QString &rawPayload, const QString &fileStem);
     QString exportCsv(const QString &prefix, const QString &date, const QByteArray &content,

@@ -3,6 +3,9 @@
 #include "common/LabelCanvas.h"
 #include "common/QrCode.h"
 
+#include <algorithm>
+#include <functional>
+
 namespace {
 
 constexpr qreal kMarginMm = 1.0;
@@ -47,63 +50,60 @@ bool drawQrOrCaption(LabelCanvas &canvas, const QString &payload, const QRectF &
 
 constexpr int kWrapLeft = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap;
 
+// One label: the QR (or its caption) in the left slot, then the texts beside it.
+WorkstationLabels::Result paintLabel(int qrPixels, const QString &payload,
+                                     const std::function<void(LabelCanvas &, const QRectF &slot)> &texts)
+{
+    WorkstationLabels::Result result;
+    LabelCanvas canvas;
+    if (!canvas.begin())
+        return result;
+    const QRectF slot = qrSlot(qrPixels);
+    result.withQr = drawQrOrCaption(canvas, payload, slot);
+    texts(canvas, slot);
+    result.pdf = canvas.finish();
+    return result;
+}
+
 } // namespace
 
 WorkstationLabels::Result WorkstationLabels::badge(const QString &name, const QString &role,
                                                    const QString &employeeId, const QString &payload)
 {
-    Result result;
-    LabelCanvas canvas;
-    if (!canvas.begin())
-        return result;
-    const QRectF slot = qrSlot(kBadgeQrPixels);
-    result.withQr = drawQrOrCaption(canvas, payload, slot);
-    canvas.drawFittedText(column(slot, 2, 15), name, LabelCanvas::labelFont(segoe(), 12, QFont::Bold), kInk111,
-                          kWrapLeft);
-    canvas.drawFittedText(column(slot, 18, 8), role, LabelCanvas::labelFont(segoe(), 8, QFont::DemiBold), kInk333,
-                          kWrapLeft);
-    canvas.drawFittedText(column(slot, 27, 11), QStringLiteral("ID: %1\nПерсональный QR").arg(employeeId),
-                          LabelCanvas::labelFont(segoe(), 7, QFont::Normal), kInk555, kWrapLeft);
-    result.pdf = canvas.finish();
-    return result;
+    return paintLabel(kBadgeQrPixels, payload, [&](LabelCanvas &canvas, const QRectF &slot) {
+        canvas.drawFittedText(column(slot, 2, 15), name, LabelCanvas::labelFont(segoe(), 12, QFont::Bold),
+                              kInk111, kWrapLeft);
+        canvas.drawFittedText(column(slot, 18, 8), role, LabelCanvas::labelFont(segoe(), 8, QFont::DemiBold),
+                              kInk333, kWrapLeft);
+        canvas.drawFittedText(column(slot, 27, 11), QStringLiteral("ID: %1\nПерсональный QR").arg(employeeId),
+                              LabelCanvas::labelFont(segoe(), 7, QFont::Normal), kInk555, kWrapLeft);
+    });
 }
 
 WorkstationLabels::Result WorkstationLabels::cutter(const QString &title, const QString &payload)
 {
-    Result result;
-    LabelCanvas canvas;
-    if (!canvas.begin())
-        return result;
-    const QRectF slot = qrSlot(kCutterQrPixels);
-    result.withQr = drawQrOrCaption(canvas, payload, slot);
-    canvas.drawFittedText(column(slot, 2, 8), title, LabelCanvas::labelFont(segoe(), 12, QFont::Bold), kInk111,
-                          kWrapLeft);
-    canvas.drawFittedText(column(slot, 10.5, 4), QStringLiteral("QR"),
-                          LabelCanvas::labelFont(segoe(), 8, QFont::Bold), kInk222, kWrapLeft);
-    canvas.drawFittedText(column(slot, 15, 14), QStringLiteral("Сначала скан резака, потом QR сотрудника"),
-                          LabelCanvas::labelFont(segoe(), 8, QFont::DemiBold), kInk444, kWrapLeft);
-    canvas.drawFittedText(column(slot, 30, 8), payload,
-                          LabelCanvas::labelFont(QStringLiteral("Consolas"), 7, QFont::Normal), kInk555,
-                          Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWrapAnywhere);
-    result.pdf = canvas.finish();
-    return result;
+    return paintLabel(kCutterQrPixels, payload, [&](LabelCanvas &canvas, const QRectF &slot) {
+        canvas.drawFittedText(column(slot, 2, 8), title, LabelCanvas::labelFont(segoe(), 12, QFont::Bold),
+                              kInk111, kWrapLeft);
+        canvas.drawFittedText(column(slot, 10.5, 4), QStringLiteral("QR"),
+                              LabelCanvas::labelFont(segoe(), 8, QFont::Bold), kInk222, kWrapLeft);
+        canvas.drawFittedText(column(slot, 15, 14), QStringLiteral("Сначала скан резака, потом QR сотрудника"),
+                              LabelCanvas::labelFont(segoe(), 8, QFont::DemiBold), kInk444, kWrapLeft);
+        canvas.drawFittedText(column(slot, 30, 8), payload,
+                              LabelCanvas::labelFont(QStringLiteral("Consolas"), 7, QFont::Normal), kInk555,
+                              Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWrapAnywhere);
+    });
 }
 
 WorkstationLabels::Result WorkstationLabels::wall(const QString &name, const QString &headline,
                                                   const QString &footer, const QString &payload)
 {
-    Result result;
-    LabelCanvas canvas;
-    if (!canvas.begin())
-        return result;
-    const QRectF slot = qrSlot(kWallQrPixels);
-    result.withQr = drawQrOrCaption(canvas, payload, slot);
-    canvas.drawFittedText(column(slot, 2, 7), headline.isEmpty() ? QStringLiteral("QR расходника") : headline,
-                          LabelCanvas::labelFont(segoe(), 10, QFont::Normal), kInk555, kWrapLeft);
-    canvas.drawFittedText(column(slot, 10, 18), name, LabelCanvas::labelFont(segoe(), 11, QFont::Bold), kInk111,
-                          kWrapLeft);
-    canvas.drawFittedText(column(slot, 29, 9), footer, LabelCanvas::labelFont(segoe(), 10, QFont::Normal), kInk333,
-                          kWrapLeft);
-    result.pdf = canvas.finish();
-    return result;
+    return paintLabel(kWallQrPixels, payload, [&](LabelCanvas &canvas, const QRectF &slot) {
+        canvas.drawFittedText(column(slot, 2, 7), headline.isEmpty() ? QStringLiteral("QR расходника") : headline,
+                              LabelCanvas::labelFont(segoe(), 10, QFont::Normal), kInk555, kWrapLeft);
+        canvas.drawFittedText(column(slot, 10, 18), name, LabelCanvas::labelFont(segoe(), 11, QFont::Bold),
+                              kInk111, kWrapLeft);
+        canvas.drawFittedText(column(slot, 29, 9), footer, LabelCanvas::labelFont(segoe(), 10, QFont::Normal),
+                              kInk333, kWrapLeft);
+    });
 }

@@ -15,6 +15,7 @@
 #include <QStandardPaths>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QUrl>
 
 namespace labelprobe {
 
@@ -32,6 +33,17 @@ public:
     QString last() const { return lines.isEmpty() ? QString() : lines.constLast(); }
     bool has(const QString &line) const { return lines.contains(line); }
     QStringList lines;
+};
+
+// Collects what a service asked the desktop to open instead of starting a viewer
+// (install with QDesktopServices::setUrlHandler(scheme, &recorder, "open")).
+class OpenRecorder : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public Q_SLOTS:
+    void open(const QUrl &url) { urls << url; }
 };
 
 inline bool haveZbar()

@@ -20,16 +20,6 @@ using namespace labelprobe;
 
 namespace {
 
-// Collects what the service asked the desktop to open instead of starting a viewer.
-class OpenRecorder : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public Q_SLOTS:
-    void open(const QUrl &url) { urls << url; }
-};
-
 // Areas of the sticker in millimetres (x, y, w, h as fractions of 58 × 40).
 QList<QRectF> stickerAreas(qreal slackMm)
 {

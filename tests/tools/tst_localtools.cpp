@@ -6,6 +6,7 @@
 #include "supplies/LabelProbe.h"
 
 #include "../settings/SettingsSandbox.h"
+#include "common/QrCode.h"
 #include "settings/AppSettings.h"
 #include "tools/FileNamePart.h"
 #include "tools/LocalToolsService.h"
@@ -22,15 +23,6 @@
 using namespace labelprobe;
 
 namespace {
-
-class OpenRecorder : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public Q_SLOTS:
-    void open(const QUrl &url) { urls << url; }
-};
 
 QString readText(const QString &path)
 {
@@ -63,6 +55,8 @@ private Q_SLOTS:
     void payloadForms_data();
     void payloadForms();
 
+    void qrCapacity_data();
+    void qrCapacity();
     void employeeQrPicture();
     void employeeQrFallbackWritesPayload();
     void documentsScan_data();
@@ -169,6 +163,36 @@ void LocalToolsTest::payloadForms()
     QFETCH(QString, expected);
     QCOMPARE(kind == "wall" ? LocalToolsService::wallPayload(input) : LocalToolsService::materialPayload(input),
              expected);
+}
+
+void LocalToolsTest::qrCapacity_data()
+{
+    QTest::addColumn<int>("bytes");
+    QTest::addColumn<bool>("encodes");
+    QTest::addColumn<int>("modules");
+    QTest::newRow("empty") << 0 << false << 0;
+    QTest::newRow("one byte, version 1") << 1 << true << 21;
+    QTest::newRow("level M limit, version 40") << 2331 << true << 177;
+    QTest::newRow("only level L holds it") << 2953 << true << 177;
+    QTest::newRow("no version holds it") << 2954 << false << 0;
+}
+
+void LocalToolsTest::qrCapacity()
+{
+    QFETCH(int, bytes);
+    QFETCH(bool, encodes);
+    QFETCH(int, modules);
+    const QrCode code = QrCode::encode(QByteArray(bytes, 'x'));
+    QCOMPARE(!code.isNull(), encodes);
+    QCOMPARE(code.size(), modules);
+    if (!encodes)
+        return;
+    // Whole pixels a module with the 4-module quiet zone, or no picture at all.
+    QCOMPARE(code.toImage(modules + 8).size(), QSize(modules + 8, modules + 8));
+    QVERIFY(code.toImage(modules + 7).isNull());
+    const QImage picture = code.toImage(480);
+    QCOMPARE(picture.size(), QSize(480, 480));
+    QCOMPARE(picture.pixelColor(0, 0), QColor(Qt::white));
 }
 
 void LocalToolsTest::employeeQrPicture()
