@@ -22,6 +22,8 @@
 #include <QPrinterInfo>
 #include <QUrl>
 
+#include <cmath>
+
 namespace {
 
 // Local tools print every document twice: one to stick, one to spare.
@@ -370,7 +372,9 @@ QString LocalToolsService::generateMaterialQrPdf(const QString &tabId, const QSt
     const QString payload = cell.isEmpty() ? materialPayload(id) : cell;
     const QString type = matType.trimmed();
     const QString name = type.isEmpty() ? QStringLiteral("Материал") : type;
-    const QString line = QStringLiteral("%1 · %2 м").arg(name, QString::number(lengthM, 'f', 2));
+    // The scene passes an empty field as NaN: that reads as no length at all.
+    const double length = std::isfinite(lengthM) ? lengthM : 0.0;
+    const QString line = QStringLiteral("%1 · %2 м").arg(name, QString::number(length, 'f', 2));
     // Rolls of one type differ by id, so the id joins the file name: one roll's label
     // never replaces another's.
     const QString path = makeWallLabel(tabId, QStringLiteral("QR материала"), name, line, payload,

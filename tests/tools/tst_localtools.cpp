@@ -240,6 +240,8 @@ void LocalToolsTest::documentsScan_data()
                                    << "consumables/rolls/wallqr_rolls_Баннер_440_R-88.pdf" << "Баннер 440 · 12.50 м";
     QTest::newRow("material cell") << "material" << "CELL-B7" << "VORN_WALL:CELL-B7"
                                    << "consumables/rolls/wallqr_rolls_Баннер_440_R-88.pdf" << "QR материала";
+    QTest::newRow("material no length") << "material-nan" << "" << "VORN_WALL:{\"kind\":\"material\",\"id\":\"R-88\"}"
+                                        << "consumables/rolls/wallqr_rolls_Материал_R-88.pdf" << "Материал · 0.00 м";
 }
 
 void LocalToolsTest::documentsScan()
@@ -260,8 +262,10 @@ void LocalToolsTest::documentsScan()
         path = m_tools->generateCutterQrPdf("cutter_3", "Резак 3", payload, false);
     else if (kind == "wall")
         path = m_tools->generateConsumableWallQrPdf("Inks", "", "Чернила голубые", payload, false);
-    else
+    else if (kind == "material")
         path = m_tools->generateMaterialQrPdf("Rolls", "R-88", "Баннер 440", 12.5, payload, false);
+    else
+        path = m_tools->generateMaterialQrPdf("Rolls", "R-88", " ", qQNaN(), payload, false);
     QCOMPARE(path, m_settings->appDataDir() + u'/' + expectedFile);
     QVERIFY2(m_journal.last().startsWith("info: "), qPrintable(m_journal.last()));
     QVERIFY(m_journal.last().endsWith(QDir::toNativeSeparators(path)));
