@@ -1,7 +1,7 @@
 #pragma once
 
 // Reads generated label PDFs back: page size and count with QtPdf, ink positions on a
-// white-backed render, and the symbols zbarimg finds on a 203 dpi pdftoppm render.
+// white-backed render, and the symbols zbarimg finds on 203 dpi renders by poppler and QtPdf.
 
 #include "common/Journal.h"
 
@@ -92,12 +92,6 @@ inline QList<QByteArray> zbarDecode(const QString &png, const QString &symbology
     return out.isEmpty() ? QList<QByteArray>() : QList<QByteArray>{ out };
 }
 
-inline QList<QByteArray> decodePdf(const QString &pdf, const QString &symbology, const QString &folder)
-{
-    const QString png = renderWithPoppler(pdf, folder);
-    return png.isEmpty() ? QList<QByteArray>() : zbarDecode(png, symbology);
-}
-
 // Page 1 at `scale` pixels a point, drawn onto white (QtPdf renders on transparent).
 inline QImage renderOnWhite(const QString &pdf, qreal scale)
 {
@@ -110,6 +104,21 @@ inline QImage renderOnWhite(const QString &pdf, qreal scale)
     flat.fill(Qt::white);
     QPainter(&flat).drawImage(0, 0, page);
     return flat;
+}
+
+// What zbarimg reads from page 1 rendered at 203 dpi, by poppler and by QtPdf (the
+// renderer the client prints with); both must agree for a result.
+inline QList<QByteArray> decodePdf(const QString &pdf, const QString &symbology, const QString &folder)
+{
+    const QString poppler = renderWithPoppler(pdf, folder);
+    const QString qt = QDir(folder).filePath(QFileInfo(pdf).completeBaseName() + QStringLiteral("-qtpdf.png"));
+    if (poppler.isEmpty() || !renderOnWhite(pdf, kThermalDpi / 72.0).save(qt))
+        return {};
+    const QList<QByteArray> byPoppler = zbarDecode(poppler, symbology);
+    const QList<QByteArray> byQt = zbarDecode(qt, symbology);
+    if (byPoppler != byQt)
+        return { QByteArrayLiteral("poppler: ") + byPoppler.value(0), QByteArrayLiteral("qtpdf: ") + byQt.value(0) };
+    return byPoppler;
 }
 
 // Dark pixels (in millimetres from the top-left corner) that lie outside every allowed
