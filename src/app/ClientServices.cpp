@@ -24,6 +24,8 @@ ClientServices::ClientServices(AppSettings &settings, EventLogModel &eventLog, Q
     , m_scanner6(&m_settings, &m_eventLog, 6)
     , m_scanners{&m_scanner1, &m_scanner2, &m_scanner3, &m_scanner4, &m_scanner5, &m_scanner6}
     , m_rfidService(&m_settings, &m_eventLog)
+    , m_localTools(&m_settings, &m_eventLog)
+    , m_supplyLabels(&m_settings, &m_eventLog)
     , m_clientNotices(&m_settings, &m_eventLog)
     , m_releaseNotes(&m_settings)
     , m_snapshotSync(&m_settings, &m_eventLog)
@@ -40,6 +42,7 @@ ClientServices::ClientServices(AppSettings &settings, EventLogModel &eventLog, Q
     m_configPushTimer.setSingleShot(true);
     // What exists at start-up counts as sent; wall bindings go out after every start.
     m_configPush.recordBaselines();
+    m_supplyLabels.reload();
 
     wire();
 }
@@ -110,6 +113,8 @@ void ClientServices::publish(QQmlContext *context)
         context->setContextProperty(QStringLiteral("scannerService%1").arg(slot), m_scanners.at(slot - 1));
     context->setContextProperty(QStringLiteral("identityService"), &m_identityService);
     context->setContextProperty(QStringLiteral("rfidService"), &m_rfidService);
+    context->setContextProperty(QStringLiteral("localTools"), &m_localTools);
+    context->setContextProperty(QStringLiteral("supplyLabels"), &m_supplyLabels);
     context->setContextProperty(QStringLiteral("clientNoticesService"), &m_clientNotices);
     context->setContextProperty(QStringLiteral("releaseNotes"), &m_releaseNotes);
     context->setContextProperty(QStringLiteral("snapshotSync"), &m_snapshotSync);
@@ -183,6 +188,7 @@ void ClientServices::onSettingsChanged()
     // A failed save leaves the state dirty, so the next change tries again.
     if (!m_settings.save())
         qCWarning(lcApp) << "settings could not be saved; retrying on the next change";
+    m_supplyLabels.reload();
     refreshDashboard();
 
     if (m_settings.onboardingRequired()) {

@@ -16,6 +16,8 @@
 #include "settings/AppSettings.h"
 #include "settings/TenantProfile.h"
 #include "supplies/GsConfirmClient.h"
+#include "supplies/SupplyLabelsService.h"
+#include "tools/LocalToolsService.h"
 
 #include <QList>
 #include <QObject>
@@ -82,6 +84,8 @@ private:
     ComScannerService m_scanner6;
     QList<ComScannerService *> m_scanners;
     RfidScannerService m_rfidService;
+    LocalToolsService m_localTools;
+    SupplyLabelsService m_supplyLabels;
     ClientNoticesService m_clientNotices;
     ReleaseNotesService m_releaseNotes;
     SnapshotSyncService m_snapshotSync;
