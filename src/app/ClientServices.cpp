@@ -10,6 +10,7 @@ namespace {
 constexpr int kSnapshotPollMs = 5000;
 constexpr int kHeartbeatMs = 60000;
 constexpr int kConfigPushMs = 900;
+constexpr int kScriptAutoStartMs = 1200;
 } // namespace
 
 ClientServices::ClientServices(AppSettings &settings, QObject *parent)
@@ -24,6 +25,8 @@ ClientServices::ClientServices(AppSettings &settings, QObject *parent)
     , m_scanner6(&m_settings, &m_eventLog, 6)
     , m_scanners{&m_scanner1, &m_scanner2, &m_scanner3, &m_scanner4, &m_scanner5, &m_scanner6}
     , m_rfidService(&m_settings, &m_eventLog)
+    , m_scriptRuntime(&m_settings, &m_eventLog)
+    , m_scriptCommands(&m_settings, &m_eventLog, &m_scriptRuntime)
     , m_clientNotices(&m_settings, &m_eventLog)
     , m_releaseNotes(&m_settings)
     , m_snapshotSync(&m_settings, &m_eventLog)
@@ -85,7 +88,8 @@ void ClientServices::onSetupCompleted()
     m_eventLog.addSuccess(QStringLiteral("Серверная часть первичной настройки завершена."));
     m_identityService.refreshClientConfig();
     m_clientNotices.start();
-    // artifact sync, remote script commands and new layouts start here once they exist.
+    m_scriptCommands.start();
+    // artifact sync and new layouts start here once they exist.
     m_snapshotSync.loadCachedSnapshot();
     m_snapshotSync.refresh();
     if (!m_snapshotPollTimer.isActive())
@@ -111,6 +115,7 @@ void ClientServices::publish(QQmlContext *context)
         context->setContextProperty(QStringLiteral("scannerService%1").arg(slot), m_scanners.at(slot - 1));
     context->setContextProperty(QStringLiteral("identityService"), &m_identityService);
     context->setContextProperty(QStringLiteral("rfidService"), &m_rfidService);
+    context->setContextProperty(QStringLiteral("scriptRuntime"), &m_scriptRuntime);
     context->setContextProperty(QStringLiteral("clientNoticesService"), &m_clientNotices);
     context->setContextProperty(QStringLiteral("releaseNotes"), &m_releaseNotes);
     context->setContextProperty(QStringLiteral("snapshotSync"), &m_snapshotSync);
@@ -127,6 +132,7 @@ void ClientServices::start()
         m_identityService.refreshClientConfig();
         scheduleDeviceStarts();
         m_clientNotices.start();
+        m_scriptCommands.start();
         m_snapshotSync.refresh();
         startServerLink();
         QTimer::singleShot(2500, &m_heartbeat, &HeartbeatSender::sendHeartbeat);
@@ -134,9 +140,8 @@ void ClientServices::start()
 
     // Fires once at start-up on both paths; the push decides what it sends.
     m_configPushTimer.start();
-    connect(qApp, &QCoreApplication::aboutToQuit, this, [] {
-        // Scripts stop here once the script runtime exists.
-    });
+    QTimer::singleShot(kScriptAutoStartMs, &m_scriptRuntime, &ScriptRuntimeService::startAutoStartScripts);
+    connect(qApp, &QCoreApplication::aboutToQuit, &m_scriptRuntime, &ScriptRuntimeService::stopAll);
 }
 
 void ClientServices::scheduleDeviceStarts()
@@ -194,11 +199,13 @@ void ClientServices::onSettingsChanged()
 
     if (m_settings.onboardingRequired()) {
         m_clientNotices.stop();
+        m_scriptCommands.stop();
         stopServerLink();
         return;
     }
     m_snapshotSync.refresh();
     m_clientNotices.refresh();
+    m_scriptCommands.start();
     m_configPushTimer.start();
     startServerLink();
 }

@@ -16,6 +16,8 @@
 #include "settings/AppSettings.h"
 #include "settings/TenantProfile.h"
 #include "supplies/GsConfirmClient.h"
+#include "tools/ScriptCommandSyncService.h"
+#include "tools/ScriptRuntimeService.h"
 
 #include <QList>
 #include <QObject>
@@ -79,6 +81,8 @@ private:
     ComScannerService m_scanner6;
     QList<ComScannerService *> m_scanners;
     RfidScannerService m_rfidService;
+    ScriptRuntimeService m_scriptRuntime;
+    ScriptCommandSyncService m_scriptCommands;
     ClientNoticesService m_clientNotices;
     ReleaseNotesService m_releaseNotes;
     SnapshotSyncService m_snapshotSync;
