@@ -275,6 +275,22 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(processGone(pid), kWaitMs);
     }
 
+    void scriptsDieWithAKilledClient()
+    {
+        // The probe runs the script through the runtime; SIGKILL leaves it no stopAll.
+        QTemporaryDir dir;
+        const QString script = writeScript(dir, "stays.py", kIgnoresTerm);
+        QProcess probe;
+        probe.start(QStringLiteral(VORN_SCRIPT_PROBE), {script});
+        QVERIFY(probe.waitForStarted(kWaitMs));
+        QTRY_VERIFY_WITH_TIMEOUT(probe.canReadLine(), kWaitMs);
+        const qint64 pid = QString::fromLatin1(probe.readLine()).section(u' ', 1).trimmed().toLongLong();
+        QVERIFY(processAlive(pid));
+        probe.kill();
+        QVERIFY(probe.waitForFinished(kWaitMs));
+        QTRY_VERIFY_WITH_TIMEOUT(!processAlive(pid), kWaitMs);
+    }
+
     void restartStartsAFreshProcess()
     {
         Rig rig;
