@@ -27,22 +27,6 @@ ScriptEntry ScriptEntry::fromRow(const QVariantMap &row, int index)
         entry.key = QStringLiteral("name:%1:%2").arg(rawName.toLower()).arg(index);
     else
         entry.key = QStringLiteral("idx:%1").arg(index);
-    entry.heartbeatText = ScriptHeartbeat::text(-1);
+    entry.run.heartbeatText = ScriptHeartbeat::text(-1);
     return entry;
-}
-
-void ScriptEntry::takeRuntimeFrom(const ScriptEntry &old)
-{
-    process = old.process;
-    decoder = old.decoder;
-    pid = old.pid;
-    running = old.running;
-    status = old.status;
-    log = old.log;
-    workDir = old.workDir;
-    exitCode = old.exitCode;
-    lastError = old.lastError;
-    heartbeatAge = old.heartbeatAge;
-    heartbeatText = old.heartbeatText;
-    lastOutputAt = old.lastOutputAt;
 }

@@ -23,22 +23,25 @@ struct ScriptEntry
     bool autoStart = false;
     QString launchMode;
 
-    // Runtime part.
-    QString status;
-    QString log;
-    QString workDir;
-    qint64 pid = 0;
-    bool running = false;
-    int exitCode = 0;
-    QString lastError;
-    int heartbeatAge = -1;
-    QString heartbeatText;
-    QPointer<QProcess> process;
-    // Output arrives in chunks that may split a UTF-8 sequence.
-    std::shared_ptr<QStringDecoder> decoder;
-    QDateTime lastOutputAt;
+    // Runtime part, handed on to the rebuilt entry of the same key.
+    struct Runtime
+    {
+        QString status;
+        QString log;
+        QString workDir;
+        qint64 pid = 0;
+        bool running = false;
+        int exitCode = 0;
+        QString lastError;
+        int heartbeatAge = -1;
+        QString heartbeatText;
+        QPointer<QProcess> process;
+        // Output arrives in chunks that may split a UTF-8 sequence.
+        std::shared_ptr<QStringDecoder> decoder;
+        QDateTime lastOutputAt;
+    };
+    Runtime run;
 
     static ScriptEntry fromRow(const QVariantMap &row, int index);
-    void takeRuntimeFrom(const ScriptEntry &old);
-    bool hasLiveProcess() const { return process && process->state() != QProcess::NotRunning; }
+    bool hasLiveProcess() const { return run.process && run.process->state() != QProcess::NotRunning; }
 };

@@ -66,15 +66,15 @@ void ScriptRuntimeService::setTimings(int killDelayMs, int restartDelayMs, int h
 
 qint64 ScriptRuntimeService::processId(int index) const
 {
-    if (!validIndex(index) || !m_entries.at(index).process)
+    if (!validIndex(index) || !m_entries.at(index).run.process)
         return 0;
-    return m_entries.at(index).process->processId();
+    return m_entries.at(index).run.process->processId();
 }
 
 int ScriptRuntimeService::indexOfProcess(const QProcess *process) const
 {
     for (int i = 0; i < m_entries.size(); ++i) {
-        if (process && m_entries.at(i).process == process)
+        if (process && m_entries.at(i).run.process == process)
             return i;
     }
     return -1;
@@ -110,19 +110,19 @@ void ScriptRuntimeService::refresh()
         ScriptEntry entry = ScriptEntry::fromRow(rows.at(row).toMap(), row);
         for (int old = 0; old < m_entries.size(); ++old) {
             if (!taken.at(old) && m_entries.at(old).key == entry.key) {
-                entry.takeRuntimeFrom(m_entries.at(old));
+                entry.run = m_entries.at(old).run;
                 taken[old] = true;
                 break;
             }
         }
         if (!entry.hasLiveProcess())
-            entry.status = computedStatus(entry);
+            entry.run.status = computedStatus(entry);
         next.append(entry);
     }
     for (int old = 0; old < m_entries.size(); ++old) {
-        if (taken.at(old) || !m_entries.at(old).process)
+        if (taken.at(old) || !m_entries.at(old).run.process)
             continue;
-        QProcess *process = m_entries.at(old).process;
+        QProcess *process = m_entries.at(old).run.process;
         // Its finished signal finds no entry any more and releases the object.
         if (process->state() != QProcess::NotRunning)
             terminateLater(process);
@@ -152,7 +152,7 @@ void ScriptRuntimeService::start(int index)
         return;
     ScriptEntry &entry = m_entries[index];
     if (!entry.enabled) {
-        entry.status = QStringLiteral("выключен");
+        entry.run.status = QStringLiteral("выключен");
         if (m_eventLog)
             m_eventLog->addWarn(QStringLiteral("Скрипт выключен: ") + entry.name);
         Q_EMIT changed();
@@ -160,7 +160,7 @@ void ScriptRuntimeService::start(int index)
     }
     const ResolvedScriptPath resolved = ScriptPathResolver::resolve(entry.path, m_baseFolder);
     if (!resolved.exists) {
-        entry.status = QStringLiteral("нет пути");
+        entry.run.status = QStringLiteral("нет пути");
         if (m_eventLog)
             m_eventLog->addWarn(QStringLiteral("Скрипт не найден: ") + entry.path);
         Q_EMIT changed();
@@ -171,7 +171,7 @@ void ScriptRuntimeService::start(int index)
     const ScriptLaunch launch = ScriptLaunchBuilder::build(entry.launchMode, resolved.filePath, arguments,
                                                            QCoreApplication::applicationDirPath(),
                                                            m_systemEnvironment);
-    entry.workDir = launch.workDir;
+    entry.run.workDir = launch.workDir;
 
     auto *process = new QProcess(this);
     process->setProcessEnvironment(launch.environment);
@@ -192,13 +192,13 @@ void ScriptRuntimeService::start(int index)
 #endif
     qCDebug(lcTools) << "script" << entry.id << "program" << launch.program << launch.arguments;
 
-    entry.process = process;
-    entry.decoder = std::make_shared<QStringDecoder>(QStringDecoder::Utf8);
-    entry.running = true;
-    entry.pid = 0;
-    entry.exitCode = 0;
-    entry.lastError.clear();
-    entry.status = QStringLiteral("запуск...");
+    entry.run.process = process;
+    entry.run.decoder = std::make_shared<QStringDecoder>(QStringDecoder::Utf8);
+    entry.run.running = true;
+    entry.run.pid = 0;
+    entry.run.exitCode = 0;
+    entry.run.lastError.clear();
+    entry.run.status = QStringLiteral("запуск...");
     const QString name = entry.name;
     appendLog(index, QStringLiteral("\n▶ Запуск\n"));
     watch(process);
@@ -225,10 +225,10 @@ void ScriptRuntimeService::onStarted(QProcess *process)
     if (index < 0)
         return;
     ScriptEntry &entry = m_entries[index];
-    entry.pid = process->processId();
-    entry.running = true;
-    entry.status = QStringLiteral("запущен");
-    if (!platform::adoptScriptProcess(entry.pid))
+    entry.run.pid = process->processId();
+    entry.run.running = true;
+    entry.run.status = QStringLiteral("запущен");
+    if (!platform::adoptScriptProcess(entry.run.pid))
         qCWarning(lcTools) << "script" << entry.id << "could not be tied to the client's lifetime";
     Q_EMIT changed();
 }
@@ -240,7 +240,7 @@ void ScriptRuntimeService::onOutput(QProcess *process)
     if (index < 0 || bytes.isEmpty())
         return;
     ScriptEntry &entry = m_entries[index];
-    const QString text = entry.decoder ? entry.decoder->decode(bytes) : QString::fromUtf8(bytes);
+    const QString text = entry.run.decoder ? entry.run.decoder->decode(bytes) : QString::fromUtf8(bytes);
     appendLog(index, text);
 }
 
@@ -250,14 +250,14 @@ void ScriptRuntimeService::onError(QProcess *process)
     if (index < 0)
         return;
     ScriptEntry &entry = m_entries[index];
-    entry.lastError = process->errorString();
-    entry.status = QStringLiteral("ошибка запуска");
-    entry.running = false;
-    const QString error = entry.lastError;
+    entry.run.lastError = process->errorString();
+    entry.run.status = QStringLiteral("ошибка запуска");
+    entry.run.running = false;
+    const QString error = entry.run.lastError;
     // A process that never started sends no finished signal.
     if (process->error() == QProcess::FailedToStart) {
-        entry.process = nullptr;
-        entry.pid = 0;
+        entry.run.process = nullptr;
+        entry.run.pid = 0;
         releaseProcess(process);
     }
     appendLog(index, QStringLiteral("\n[Ошибка] ") + error + QStringLiteral("\n"));
@@ -273,12 +273,12 @@ void ScriptRuntimeService::onFinished(QProcess *process, int exitCode, QProcess:
         return;
     }
     ScriptEntry &entry = m_entries[index];
-    entry.running = false;
-    entry.exitCode = exitCode;
-    entry.pid = 0;
-    entry.status = exitStatus == QProcess::CrashExit ? QStringLiteral("упал (%1)").arg(exitCode)
+    entry.run.running = false;
+    entry.run.exitCode = exitCode;
+    entry.run.pid = 0;
+    entry.run.status = exitStatus == QProcess::CrashExit ? QStringLiteral("упал (%1)").arg(exitCode)
                                                      : QStringLiteral("остановлен (%1)").arg(exitCode);
-    entry.process = nullptr;
+    entry.run.process = nullptr;
     releaseProcess(process);
     appendLog(index, QStringLiteral("\n■ Завершение: code=%1\n").arg(exitCode));
     Q_EMIT changed();
@@ -307,17 +307,17 @@ void ScriptRuntimeService::stop(int index)
     if (!validIndex(index))
         return;
     ScriptEntry &entry = m_entries[index];
-    entry.pid = 0;
-    entry.running = false;
+    entry.run.pid = 0;
+    entry.run.running = false;
     if (entry.hasLiveProcess()) {
-        entry.status = QStringLiteral("останавливаю...");
-        terminateLater(entry.process);
+        entry.run.status = QStringLiteral("останавливаю...");
+        terminateLater(entry.run.process);
     } else {
-        if (entry.process) {
-            releaseProcess(entry.process);
-            entry.process = nullptr;
+        if (entry.run.process) {
+            releaseProcess(entry.run.process);
+            entry.run.process = nullptr;
         }
-        entry.status = QStringLiteral("остановлен");
+        entry.run.status = QStringLiteral("остановлен");
     }
     if (m_eventLog)
         m_eventLog->addWarn(QStringLiteral("Остановка скрипта: ") + entry.name);
@@ -350,7 +350,7 @@ void ScriptRuntimeService::stopAll()
     for (ScriptEntry &entry : m_entries) {
         if (!entry.hasLiveProcess())
             continue;
-        QProcess *process = entry.process;
+        QProcess *process = entry.run.process;
         // Statuses stay as they were: nothing reacts to the process any more.
         disconnect(process, nullptr, this, nullptr);
         endProcessTree(process, false);
@@ -362,9 +362,9 @@ void ScriptRuntimeService::stopAll()
             delete process;
         else
             process->deleteLater();
-        entry.process = nullptr;
-        entry.running = false;
-        entry.pid = 0;
+        entry.run.process = nullptr;
+        entry.run.running = false;
+        entry.run.pid = 0;
         if (m_eventLog)
             m_eventLog->addWarn(QStringLiteral("Скрипт остановлен при закрытии: ") + entry.name);
     }
@@ -378,22 +378,22 @@ void ScriptRuntimeService::appendLog(int index, const QString &text)
     if (text.isEmpty() || !validIndex(index))
         return;
     ScriptEntry &entry = m_entries[index];
-    entry.log = ScriptLog::append(entry.log, text);
-    entry.lastOutputAt = QDateTime::currentDateTimeUtc();
-    Q_EMIT logChanged(index, entry.log);
+    entry.run.log = ScriptLog::append(entry.run.log, text);
+    entry.run.lastOutputAt = QDateTime::currentDateTimeUtc();
+    Q_EMIT logChanged(index, entry.run.log);
 }
 
 void ScriptRuntimeService::clearLog(int index)
 {
     if (!validIndex(index))
         return;
-    m_entries[index].log.clear();
+    m_entries[index].run.log.clear();
     Q_EMIT logChanged(index, QString());
 }
 
 QString ScriptRuntimeService::entryLog(int index) const
 {
-    return validIndex(index) ? ScriptLog::filter(m_entries.at(index).log) : QString();
+    return validIndex(index) ? ScriptLog::filter(m_entries.at(index).run.log) : QString();
 }
 
 void ScriptRuntimeService::tickHeartbeat()
@@ -401,13 +401,13 @@ void ScriptRuntimeService::tickHeartbeat()
     const QDateTime now = QDateTime::currentDateTime();
     bool any = false;
     for (ScriptEntry &entry : m_entries) {
-        if (entry.workDir.isEmpty())
+        if (entry.run.workDir.isEmpty())
             continue;
-        const int age = ScriptHeartbeat::ageSeconds(entry.workDir, now);
+        const int age = ScriptHeartbeat::ageSeconds(entry.run.workDir, now);
         const QString text = ScriptHeartbeat::text(age);
-        if (age != entry.heartbeatAge || text != entry.heartbeatText) {
-            entry.heartbeatAge = age;
-            entry.heartbeatText = text;
+        if (age != entry.run.heartbeatAge || text != entry.run.heartbeatText) {
+            entry.run.heartbeatAge = age;
+            entry.run.heartbeatText = text;
             any = true;
         }
     }
@@ -452,11 +452,11 @@ QVariantMap ScriptRuntimeService::entryMap(int index) const
         {QStringLiteral("autoStart"), entry.autoStart},
         {QStringLiteral("launchMode"), entry.launchMode},
         {QStringLiteral("exists"), exists},
-        {QStringLiteral("running"), entry.running},
-        {QStringLiteral("pid"), entry.pid},
-        {QStringLiteral("status"), entry.status},
-        {QStringLiteral("log"), ScriptLog::filter(entry.log)},
-        {QStringLiteral("heartbeat"), entry.heartbeatText},
+        {QStringLiteral("running"), entry.run.running},
+        {QStringLiteral("pid"), entry.run.pid},
+        {QStringLiteral("status"), entry.run.status},
+        {QStringLiteral("log"), ScriptLog::filter(entry.run.log)},
+        {QStringLiteral("heartbeat"), entry.run.heartbeatText},
         {QStringLiteral("folder"), exists ? QFileInfo(file).absolutePath() : QString()},
     };
 }
@@ -476,7 +476,7 @@ QVariantList ScriptRuntimeService::remoteStatusSnapshot() const
         const ScriptEntry &entry = m_entries.at(i);
         bool exists = false;
         resolvedFile(entry, &exists);
-        const QString log = ScriptLog::tail(ScriptLog::filter(entry.log), ScriptLog::kServerTailChars);
+        const QString log = ScriptLog::tail(ScriptLog::filter(entry.run.log), ScriptLog::kServerTailChars);
         out.append(QVariantMap{
             {QStringLiteral("index"), i},
             {QStringLiteral("id"), entry.id},
@@ -492,14 +492,14 @@ QVariantList ScriptRuntimeService::remoteStatusSnapshot() const
             {QStringLiteral("exists"), exists},
             {QStringLiteral("exists_local"), exists},
             {QStringLiteral("existsLocal"), exists},
-            {QStringLiteral("running"), entry.running},
-            {QStringLiteral("pid"), entry.pid},
-            {QStringLiteral("status"), entry.status},
-            {QStringLiteral("status_text"), entry.status},
-            {QStringLiteral("statusText"), entry.status},
+            {QStringLiteral("running"), entry.run.running},
+            {QStringLiteral("pid"), entry.run.pid},
+            {QStringLiteral("status"), entry.run.status},
+            {QStringLiteral("status_text"), entry.run.status},
+            {QStringLiteral("statusText"), entry.run.status},
             {QStringLiteral("log_tail"), log},
             {QStringLiteral("logTail"), log},
-            {QStringLiteral("heartbeat"), entry.heartbeatText},
+            {QStringLiteral("heartbeat"), entry.run.heartbeatText},
         });
     }
     return out;
