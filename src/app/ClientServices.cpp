@@ -9,6 +9,7 @@ namespace {
 constexpr int kSnapshotPollMs = 5000;
 constexpr int kHeartbeatMs = 60000;
 constexpr int kConfigPushMs = 900;
+constexpr int kScriptAutoStartMs = 1200;
 } // namespace
 
 ClientServices::ClientServices(AppSettings &settings, EventLogModel &eventLog, QObject *parent)
@@ -25,6 +26,8 @@ ClientServices::ClientServices(AppSettings &settings, EventLogModel &eventLog, Q
     , m_scanners{&m_scanner1, &m_scanner2, &m_scanner3, &m_scanner4, &m_scanner5, &m_scanner6}
     , m_rfidService(&m_settings, &m_eventLog)
     , m_localTools(&m_settings, &m_eventLog)
+    , m_scriptRuntime(&m_settings, &m_eventLog)
+    , m_scriptCommands(&m_settings, &m_eventLog, &m_scriptRuntime)
     , m_supplyLabels(&m_settings, &m_eventLog)
     , m_clientNotices(&m_settings, &m_eventLog)
     , m_releaseNotes(&m_settings)
@@ -85,7 +88,8 @@ void ClientServices::startServerLink(LinkStart occasion)
     if (!afterSetup)
         scheduleDeviceStarts();
     m_clientNotices.start();
-    // artifact sync, remote script commands and new layouts start here once they exist.
+    m_scriptCommands.start();
+    // artifact sync and new layouts start here once they exist.
     if (afterSetup)
         m_snapshotSync.loadCachedSnapshot();
     m_snapshotSync.refresh();
@@ -114,6 +118,7 @@ void ClientServices::publish(QQmlContext *context)
     context->setContextProperty(QStringLiteral("identityService"), &m_identityService);
     context->setContextProperty(QStringLiteral("rfidService"), &m_rfidService);
     context->setContextProperty(QStringLiteral("localTools"), &m_localTools);
+    context->setContextProperty(QStringLiteral("scriptRuntime"), &m_scriptRuntime);
     context->setContextProperty(QStringLiteral("supplyLabels"), &m_supplyLabels);
     context->setContextProperty(QStringLiteral("clientNoticesService"), &m_clientNotices);
     context->setContextProperty(QStringLiteral("releaseNotes"), &m_releaseNotes);
@@ -132,9 +137,8 @@ void ClientServices::start()
 
     // Fires once at start-up on both paths; the push decides what it sends.
     m_configPushTimer.start();
-    connect(qApp, &QCoreApplication::aboutToQuit, this, [] {
-        // Scripts stop here once the script runtime exists.
-    });
+    QTimer::singleShot(kScriptAutoStartMs, &m_scriptRuntime, &ScriptRuntimeService::startAutoStartScripts);
+    connect(qApp, &QCoreApplication::aboutToQuit, &m_scriptRuntime, &ScriptRuntimeService::stopAll);
 }
 
 void ClientServices::scheduleDeviceStarts()
@@ -193,11 +197,13 @@ void ClientServices::onSettingsChanged()
 
     if (m_settings.onboardingRequired()) {
         m_clientNotices.stop();
+        m_scriptCommands.stop();
         stopServerLink();
         return;
     }
     m_snapshotSync.refresh();
     m_clientNotices.refresh();
+    m_scriptCommands.start();
     m_configPushTimer.start();
     ensureLinkTimersRun();
 }

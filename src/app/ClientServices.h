@@ -18,6 +18,8 @@
 #include "supplies/GsConfirmClient.h"
 #include "supplies/SupplyLabelsService.h"
 #include "tools/LocalToolsService.h"
+#include "tools/ScriptCommandSyncService.h"
+#include "tools/ScriptRuntimeService.h"
 
 #include <QList>
 #include <QObject>
@@ -85,6 +87,8 @@ private:
     QList<ComScannerService *> m_scanners;
     RfidScannerService m_rfidService;
     LocalToolsService m_localTools;
+    ScriptRuntimeService m_scriptRuntime;
+    ScriptCommandSyncService m_scriptCommands;
     SupplyLabelsService m_supplyLabels;
     ClientNoticesService m_clientNotices;
     ReleaseNotesService m_releaseNotes;
