@@ -3,6 +3,8 @@
 #include "app/CrashCapture.h"
 #include "app/SceneLoader.h"
 #include "common/LogCategories.h"
+#include "common/SecretRedaction.h"
+#include "common/WriteFailureMonitor.h"
 
 #include <QApplication>
 #include <QDate>
@@ -16,6 +18,7 @@ ClientHost::ClientHost()
 
 ClientHost::~ClientHost()
 {
+    WriteFailureMonitor::global().setJournal(nullptr);
     m_instanceGuard.release();
 }
 
@@ -33,8 +36,9 @@ int ClientHost::run()
     });
 
     installCrashCapture();
+    openJournal();
 
-    m_services = std::make_unique<ClientServices>(m_settings);
+    m_services = std::make_unique<ClientServices>(m_settings, *m_eventLog);
     m_engine = std::make_unique<QQmlApplicationEngine>();
     m_services->publish(m_engine->rootContext());
     m_services->start();
@@ -74,6 +78,17 @@ void ClientHost::installCrashCapture()
     if (!arguments.isEmpty())
         arguments.removeFirst();
     CrashCapture::install(crashLog, QCoreApplication::applicationFilePath(), arguments);
+}
+
+void ClientHost::openJournal()
+{
+    SecretRedaction::installRedactingMessageHandler();
+    m_eventLog = std::make_unique<EventLogModel>();
+    m_eventLog->setLogDirectory(QDir(m_settings.appDataDir()).filePath(QStringLiteral("logs")));
+    // Comes before anything a service may write while it is built.
+    m_eventLog->addInfo(QStringLiteral("Клиент запущен."));
+    // Files that cannot be written (a read-only data folder) reach the operator from here on.
+    WriteFailureMonitor::global().setJournal(m_eventLog.get());
 }
 
 bool ClientHost::loadScene()

@@ -6,15 +6,17 @@
 #include <QObject>
 #include <QPointer>
 
+#include "common/HeartbeatFigures.h"
+
 class AppSettings;
 class WriteFailureMonitor;
 
 // The once-a-minute "client_heartbeat": device state and upload queue sizes.
-// The figures are read, at the moment of sending, from the properties of the
-// objects handed in: "pendingCount" of the consumables service and of the print
-// archive, "running" of the six scanner services (slot order) and of the RFID
-// service. Objects not (yet) handed in count as 0 / not running. A tick while the
-// last heartbeat is still open sends nothing; the deadline ends a hung one.
+// The figures are read at the moment of sending from the objects handed in: the
+// outbox sizes of the consumables service and of the print archive, the running
+// state of the six scanner services (slot order) and of the RFID service. Objects
+// not (yet) handed in count as 0 / not running; all of them outlive the sender.
+// A tick while the last heartbeat is still open sends nothing; the deadline ends a hung one.
 class HeartbeatSender : public QObject
 {
     Q_OBJECT
@@ -24,11 +26,11 @@ public:
 
     explicit HeartbeatSender(AppSettings *settings, QObject *parent = nullptr);
 
-    void setConsumables(QObject *service) { m_consumables = service; }
-    void setPrintArchive(QObject *store) { m_printArchive = store; }
+    void setConsumables(const PendingEventsSource *service) { m_consumables = service; }
+    void setPrintArchive(const PendingEventsSource *store) { m_printArchive = store; }
     // Slot 1 first; missing slots count as not running.
-    void setScanners(const QList<QObject *> &scanners);
-    void setRfid(QObject *service) { m_rfid = service; }
+    void setScanners(const QList<const RunningDevice *> &scanners) { m_scanners = scanners; }
+    void setRfid(const RunningDevice *service) { m_rfid = service; }
     // Folders the client cannot write to are reported with every heartbeat.
     void setWriteFailures(const WriteFailureMonitor *monitor) { m_writeFailures = monitor; }
     void setRequestTimeoutMs(int ms) { m_timeoutMs = ms; }
@@ -45,10 +47,10 @@ Q_SIGNALS:
 
 private:
     QPointer<AppSettings> m_settings;
-    QPointer<QObject> m_consumables;
-    QPointer<QObject> m_printArchive;
-    QList<QPointer<QObject>> m_scanners;
-    QPointer<QObject> m_rfid;
+    const PendingEventsSource *m_consumables = nullptr;
+    const PendingEventsSource *m_printArchive = nullptr;
+    QList<const RunningDevice *> m_scanners;
+    const RunningDevice *m_rfid = nullptr;
     const WriteFailureMonitor *m_writeFailures = nullptr;
     QNetworkAccessManager m_network;
     int m_timeoutMs = kDefaultTimeoutMs;
