@@ -2,6 +2,7 @@
 #include "SocatPort.h"
 
 #include "devices/RfidScannerService.h"
+#include "devices/SerialPortWatcher.h"
 #include "settings/AppSettings.h"
 
 #include <QSignalSpy>
@@ -37,7 +38,10 @@ private Q_SLOTS:
         AppSettings settings;
         settings.setRfidPort(port.path());
         EventLogModel log;
-        RfidScannerService rfid(&settings, &log);
+        TestClock clock;
+        SerialTimings timings;
+        timings.clock = &clock;
+        RfidScannerService rfid(&settings, &log, nullptr, timings);
         QSignalSpy cards(&rfid, &RfidScannerService::cardReceived);
         QSignalSpy raws(&rfid, &RfidScannerService::rawLineReceived);
         QSignalSpy results(&rfid, &RfidScannerService::commandResult);
@@ -52,7 +56,7 @@ private Q_SLOTS:
         QVERIFY(port.write("RFID:04a1b2c3\r\nRFID:04a1b2c3\r\n"));
         QTRY_COMPARE_WITH_TIMEOUT(cards.count(), 1, kLongWait);
         QCOMPARE(cards.at(0), (QVariantList{QStringLiteral("04A1B2C3"), QString(), QStringLiteral("RFID:04a1b2c3")}));
-        QTest::qWait(300);
+        clock.advance(300);
         QVERIFY(port.write("RFID:04a1b2c3\r\n"));
         QTRY_COMPARE_WITH_TIMEOUT(cards.count(), 2, kLongWait);
         QCOMPARE(raws.count(), 2);
@@ -89,7 +93,7 @@ private Q_SLOTS:
         AppSettings settings;
         settings.setRfidPort(port.path());
         EventLogModel log;
-        RfidScannerService rfid(&settings, &log);
+        RfidScannerService rfid(&settings, &log, nullptr);
         QSignalSpy cards(&rfid, &RfidScannerService::cardReceived);
         QSignalSpy reads(&rfid, &RfidScannerService::cardDataRead);
         QSignalSpy results(&rfid, &RfidScannerService::commandResult);
@@ -156,9 +160,11 @@ private Q_SLOTS:
         AppSettings settings;
         settings.setRfidPort(port.path());
         EventLogModel log;
+        SerialPortWatcher watcher(100);
+        TestClock clock; // one rate window, however slow the machine
         SerialTimings timings;
-        timings.openTimeoutMs = 3000;
-        RfidScannerService rfid(&settings, &log, timings);
+        timings.clock = &clock;
+        RfidScannerService rfid(&settings, &log, &watcher, timings);
         QSignalSpy raws(&rfid, &RfidScannerService::rawLineReceived);
         rfid.start();
         QVERIFY(waitConnected(rfid));
@@ -173,9 +179,11 @@ private Q_SLOTS:
         QCOMPARE(raws.count(), 60);
         QVERIFY(!rfid.running());
 
-        // The reader never retries by itself; lines sent now reach nobody.
+        // The reader never retries by itself, not even on the presence watch's word;
+        // lines sent now reach nobody.
         QVERIFY(port.write("RFID:04A1B2C3\r\n"));
-        QTest::qWait(500);
+        QSignalSpy refreshed(&watcher, &SerialPortWatcher::refreshed);
+        QTRY_VERIFY_WITH_TIMEOUT(refreshed.count() >= 3, kLongWait);
         QVERIFY(!rfid.running());
         QCOMPARE(rfid.statusText(), stopped);
         QCOMPARE(raws.count(), 60);
@@ -184,7 +192,7 @@ private Q_SLOTS:
         rfid.stop();
         SerialTimings quick;
         quick.openTimeoutMs = 300;
-        RfidScannerService slow(&settings, &log, quick);
+        RfidScannerService slow(&settings, &log, nullptr, quick);
         ThreadBlocker blocker(slow.portThread());
         slow.start();
         QTRY_COMPARE_WITH_TIMEOUT(slow.statusText(),
@@ -192,7 +200,7 @@ private Q_SLOTS:
         blocker.release();
         ThreadBlocker barrier(slow.portThread());
         barrier.release();
-        QTest::qWait(100);
+        QCoreApplication::sendPostedEvents();
         QVERIFY(!slow.running());
         QCOMPARE(countContaining(journal(log), QStringLiteral("RFID подключён")), 1);
     }
