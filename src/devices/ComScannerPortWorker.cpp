@@ -1,11 +1,7 @@
 #include "devices/ComScannerPortWorker.h"
 
 ComScannerPortWorker::ComScannerPortWorker(int idleFlushMs, const MonotonicClock &clock)
-    : SerialLineWorker(
-        {80, QIODevice::ReadOnly,
-         QStringLiteral("COM-порт отдаёт слишком много данных, подключение остановлено"),
-         QStringLiteral("COM-порт отдаёт непрерывный поток данных, подключение остановлено"),
-         QStringLiteral("ошибка COM-порта")},
-        idleFlushMs, clock)
+    : SerialLineWorker({80, QIODevice::ReadOnly, QStringLiteral("COM-порт"), QStringLiteral("ошибка COM-порта")},
+                       idleFlushMs, clock)
 {
 }

@@ -28,19 +28,15 @@ ComScannerService::ComScannerService(AppSettings *settings, Journal *eventLog, i
          QStringLiteral("ComScannerService-%1").arg(clampedSlot(slot)),
          [settings, slot = clampedSlot(slot)] { return settings ? settings->scannerPort(slot) : QString(); },
          [settings, slot = clampedSlot(slot)] { return settings ? settings->scannerBaudRate(slot) : 0; },
-         true, true},
+         kBounceMs, true, true},
         eventLog, ports, timings, new ComScannerPortWorker(timings.idleFlushMs, clockOf(timings)),
         parent)
     , m_slot(clampedSlot(slot))
-    , m_bounce(kBounceMs, clockOf(timings))
 {
 }
 
-void ComScannerService::acceptLine(const QString &raw)
+void ComScannerService::acceptLine(const QString &text)
 {
-    const QString text = raw.trimmed();
-    if (text.isEmpty() || !m_bounce.accept(text))
-        return;
     m_lastScan = text;
     Q_EMIT changed();
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "devices/RepeatFilter.h"
 #include "devices/SerialDeviceService.h"
 
 class AppSettings;
@@ -32,6 +31,5 @@ protected:
 
 private:
     int m_slot;
-    RepeatFilter m_bounce;
     QString m_lastScan;
 };

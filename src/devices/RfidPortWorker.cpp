@@ -1,12 +1,9 @@
 #include "devices/RfidPortWorker.h"
 
 RfidPortWorker::RfidPortWorker(int idleFlushMs, const MonotonicClock &clock)
-    : SerialLineWorker(
-        {60, QIODevice::ReadWrite,
-         QStringLiteral("RFID COM-порт отдаёт слишком много данных, подключение остановлено"),
-         QStringLiteral("RFID COM-порт отдаёт непрерывный поток данных, подключение остановлено"),
-         QStringLiteral("ошибка RFID COM-порта")},
-        idleFlushMs, clock)
+    : SerialLineWorker({60, QIODevice::ReadWrite, QStringLiteral("RFID COM-порт"),
+                        QStringLiteral("ошибка RFID COM-порта")},
+                       idleFlushMs, clock)
 {
 }
 

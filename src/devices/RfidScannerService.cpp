@@ -42,13 +42,11 @@ RfidScannerService::RfidScannerService(AppSettings *settings, Journal *eventLog,
          [settings] { return settings ? settings->rfidPort() : QString(); },
          [settings] { return settings ? settings->rfidBaudRate() : 0; },
          // The reader never reconnects on its own; its port list is sorted as a whole.
-         false, false},
+         kRepeatMs, false, false},
         eventLog, ports, timings, new RfidPortWorker(timings.idleFlushMs, clockOf(timings)), parent)
     , m_reader(static_cast<RfidPortWorker *>(worker()))
-    , m_repeats(kRepeatMs, clockOf(timings))
 {
-    connect(m_reader, &RfidPortWorker::commandFailed, this, &RfidScannerService::onCommandFailed,
-            Qt::QueuedConnection);
+    listen(m_reader, &RfidPortWorker::commandFailed, &RfidScannerService::onCommandFailed);
 }
 
 void RfidScannerService::connectionEnded()
@@ -62,21 +60,16 @@ void RfidScannerService::dropPendingAction()
     m_pendingCommand.clear();
 }
 
-void RfidScannerService::onCommandFailed(quint64 generation, const QString &message)
+void RfidScannerService::onCommandFailed(const QString &message)
 {
-    if (!isCurrent(generation))
-        return;
     dropPendingAction();
     m_lastResponse = message.trimmed();
     Q_EMIT commandResult(false, m_lastResponse);
     setStatus(QStringLiteral("RFID: ошибка отправки команды"), true);
 }
 
-void RfidScannerService::acceptLine(const QString &line)
+void RfidScannerService::acceptLine(const QString &text)
 {
-    const QString text = line.trimmed();
-    if (text.isEmpty() || !m_repeats.accept(text))
-        return;
     m_lastRaw = text;
     Q_EMIT changed();
     Q_EMIT rawLineReceived(text);

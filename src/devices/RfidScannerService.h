@@ -1,6 +1,5 @@
 #pragma once
 
-#include "devices/RepeatFilter.h"
 #include "devices/SerialDeviceService.h"
 
 class AppSettings;
@@ -43,11 +42,11 @@ Q_SIGNALS:
     void commandResult(bool ok, const QString &message);
 
 protected:
-    void acceptLine(const QString &line) override;
+    void acceptLine(const QString &text) override;
     void connectionEnded() override;
 
 private:
-    void onCommandFailed(quint64 generation, const QString &message);
+    void onCommandFailed(const QString &message);
     bool handlePendingReply(const QString &line);
     void handleUnsolicited(const QString &line);
     void acceptCard(const QString &uidText, const QString &tagText, const QString &raw);
@@ -56,7 +55,6 @@ private:
     void dropPendingAction();
 
     RfidPortWorker *m_reader;
-    RepeatFilter m_repeats;
     QString m_lastRaw;
     QString m_lastUid;
     QString m_lastTagText;

@@ -25,23 +25,19 @@ SerialDeviceService::SerialDeviceService(Setup setup, Journal *journal, SerialPo
     , m_ports(ports)
     , m_timings(timings)
     , m_worker(worker)
+    , m_repeats(m_setup.repeatWindowMs, clockOf(timings))
 {
     if (m_timings.reconnectDelaysMs.isEmpty())
-        m_timings.reconnectDelaysMs = SerialTimings().reconnectDelaysMs;
+        m_timings.reconnectDelaysMs = SerialTimings::defaultReconnectDelaysMs();
 
     m_thread.setObjectName(m_setup.threadName);
     m_worker->moveToThread(&m_thread);
     connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
-    connect(m_worker, &SerialLineWorker::portOpened, this, &SerialDeviceService::onPortOpened,
-            Qt::QueuedConnection);
-    connect(m_worker, &SerialLineWorker::portOpenFailed, this,
-            &SerialDeviceService::onPortOpenFailed, Qt::QueuedConnection);
-    connect(m_worker, &SerialLineWorker::portError, this, &SerialDeviceService::onPortError,
-            Qt::QueuedConnection);
-    connect(m_worker, &SerialLineWorker::portClosed, this, &SerialDeviceService::onPortClosed,
-            Qt::QueuedConnection);
-    connect(m_worker, &SerialLineWorker::lineReceived, this, &SerialDeviceService::onLineReceived,
-            Qt::QueuedConnection);
+    listen(m_worker, &SerialLineWorker::portOpened, &SerialDeviceService::opened);
+    listen(m_worker, &SerialLineWorker::portOpenFailed, &SerialDeviceService::openFailed);
+    listen(m_worker, &SerialLineWorker::portError, &SerialDeviceService::failed);
+    listen(m_worker, &SerialLineWorker::portClosed, &SerialDeviceService::closed);
+    listen(m_worker, &SerialLineWorker::lineReceived, &SerialDeviceService::lineArrived);
     m_thread.start();
 
     m_openTimer.setSingleShot(true);
@@ -240,10 +236,8 @@ void SerialDeviceService::showPorts(const QStringList &present)
     Q_EMIT changed();
 }
 
-void SerialDeviceService::onPortOpened(quint64 generation, const QString &portName, int baudRate)
+void SerialDeviceService::opened(const QString &portName, int baudRate)
 {
-    if (!isCurrent(generation))
-        return;
     m_reconnectTimer.stop();
     m_openTimer.stop();
     m_connected = true;
@@ -254,20 +248,15 @@ void SerialDeviceService::onPortOpened(quint64 generation, const QString &portNa
     setStatus(QStringLiteral("%1 подключён: %2").arg(label(), portName), true);
 }
 
-void SerialDeviceService::onPortOpenFailed(quint64 generation, const QString &portName,
-                                           const QString &message)
+void SerialDeviceService::openFailed(const QString &portName, const QString &message)
 {
-    if (!isCurrent(generation))
-        return;
     dropConnection();
     setStatus(QStringLiteral("%1: ошибка открытия %2 (%3)").arg(label(), portName, message), true);
     scheduleReconnect(message);
 }
 
-void SerialDeviceService::onPortError(quint64 generation, const QString &message, bool fatal)
+void SerialDeviceService::failed(const QString &message, bool fatal)
 {
-    if (!isCurrent(generation))
-        return;
     if (fatal)
         dropConnection();
     setStatus(QStringLiteral("%1: ошибка %2").arg(label(), message), true);
@@ -275,10 +264,8 @@ void SerialDeviceService::onPortError(quint64 generation, const QString &message
         scheduleReconnect(message);
 }
 
-void SerialDeviceService::onPortClosed(quint64 generation)
+void SerialDeviceService::closed()
 {
-    if (!isCurrent(generation))
-        return;
     dropConnection();
     if (m_stopped || !m_setup.reconnects || portName().isEmpty()) {
         setStatus(QStringLiteral("%1 отключён").arg(label()), false);
@@ -287,9 +274,10 @@ void SerialDeviceService::onPortClosed(quint64 generation)
     scheduleReconnect(QStringLiteral("порт закрыт"));
 }
 
-void SerialDeviceService::onLineReceived(quint64 generation, const QString &text)
+void SerialDeviceService::lineArrived(const QString &line)
 {
-    if (isCurrent(generation))
+    const QString text = line.trimmed();
+    if (!text.isEmpty() && m_repeats.accept(text))
         acceptLine(text);
 }
 

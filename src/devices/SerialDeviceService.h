@@ -1,5 +1,6 @@
 #pragma once
 
+#include "devices/RepeatFilter.h"
 #include "devices/SerialTimings.h"
 
 #include <QObject>
@@ -25,11 +26,11 @@ class SerialPortWatcher;
 class SerialDeviceService : public QObject
 {
     Q_OBJECT
-    Q_PROPERTY(bool running READ running NOTIFY changed)
-    Q_PROPERTY(QString statusText READ statusText NOTIFY changed)
-    Q_PROPERTY(QString portName READ portName NOTIFY changed)
-    Q_PROPERTY(int baudRate READ baudRate NOTIFY changed)
-    Q_PROPERTY(QStringList availablePorts READ availablePorts NOTIFY changed)
+    Q_PROPERTY(bool running READ running NOTIFY changed FINAL)
+    Q_PROPERTY(QString statusText READ statusText NOTIFY changed FINAL)
+    Q_PROPERTY(QString portName READ portName NOTIFY changed FINAL)
+    Q_PROPERTY(int baudRate READ baudRate NOTIFY changed FINAL)
+    Q_PROPERTY(QStringList availablePorts READ availablePorts NOTIFY changed FINAL)
 
 public:
     ~SerialDeviceService() override;
@@ -65,6 +66,7 @@ protected:
         QString threadName;
         std::function<QString()> port; // the configured port, read at the moment of use
         std::function<int()> baud;
+        qint64 repeatWindowMs = 0;       // the same line again within this is dropped
         bool reconnects = true;          // reconnect schedule and presence watch
         bool configuredPortFirst = true; // a missing configured port heads the offered list
     };
@@ -76,24 +78,38 @@ protected:
 
     static const MonotonicClock &clockOf(const SerialTimings &timings);
 
-    // A line of the current connection.
+    // A line of the current connection: trimmed, not empty, not a repeat.
     virtual void acceptLine(const QString &text) = 0;
     // The connection is over or abandoned (stop, failure, time-out, loss).
     virtual void connectionEnded() {}
 
     Journal *journal() const { return m_journal; }
     SerialLineWorker *worker() const { return m_worker; }
-    bool isCurrent(quint64 generation) const { return generation == m_generation; }
+
+    // Connects a worker report to a handler, queued; reports of an older connection
+    // (an earlier generation) are dropped here, in one place.
+    template <typename Worker, typename Service, typename... Args>
+    void listen(Worker *worker, void (Worker::*report)(quint64, Args...),
+                void (Service::*handler)(Args...))
+    {
+        const auto deliver = [this, handler](quint64 generation, Args... args) {
+            if (generation == m_generation)
+                (static_cast<Service *>(this)->*handler)(args...);
+        };
+        connect(worker, report, this, deliver, Qt::QueuedConnection);
+    }
     // Equal text: only changed() (the state behind it may have moved); else replaced,
     // changed() and, when logged, one journal line.
     void setStatus(const QString &text, bool logged);
 
 private:
-    void onPortOpened(quint64 generation, const QString &portName, int baudRate);
-    void onPortOpenFailed(quint64 generation, const QString &portName, const QString &message);
-    void onPortError(quint64 generation, const QString &message, bool fatal);
-    void onPortClosed(quint64 generation);
-    void onLineReceived(quint64 generation, const QString &text);
+    // Reports of the current connection.
+    void opened(const QString &portName, int baudRate);
+    void openFailed(const QString &portName, const QString &message);
+    void failed(const QString &message, bool fatal);
+    void closed();
+    void lineArrived(const QString &line);
+
     void onOpenTimeout();
     void onReconnectTimer();
     void onPortsChanged();
@@ -110,6 +126,7 @@ private:
     QPointer<SerialPortWatcher> m_ports;
     SerialTimings m_timings;
     SerialLineWorker *m_worker;
+    RepeatFilter m_repeats;
     QThread m_thread;
     QTimer m_openTimer;
     QTimer m_reconnectTimer;

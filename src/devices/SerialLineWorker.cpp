@@ -145,9 +145,9 @@ void SerialLineWorker::deliver(SerialLineFramer::Result result, const QStringLis
     for (const QString &line : lines)
         Q_EMIT lineReceived(m_generation, line);
     if (result == SerialLineFramer::Result::TooManyBytes)
-        floodStop(m_config.tooManyBytes);
+        floodStop(QStringLiteral("%1 отдаёт слишком много данных, подключение остановлено").arg(m_config.device));
     else if (result == SerialLineFramer::Result::TooManyLines)
-        floodStop(m_config.tooManyLines);
+        floodStop(QStringLiteral("%1 отдаёт непрерывный поток данных, подключение остановлено").arg(m_config.device));
 }
 
 void SerialLineWorker::floodStop(const QString &message)

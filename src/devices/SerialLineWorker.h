@@ -26,8 +26,7 @@ public:
     {
         int maxLinesPerSecond = 80;
         QIODevice::OpenMode openMode = QIODevice::ReadOnly;
-        QString tooManyBytes;  // read too large / buffer overflow
-        QString tooManyLines;  // line-rate guard tripped
+        QString device;        // opens the flood-stop messages: "COM-порт"
         QString errorFallback; // a serial error without a text
     };
 
