@@ -98,6 +98,7 @@ protected:
         };
         connect(worker, report, this, deliver, Qt::QueuedConnection);
     }
+
     // Equal text: only changed() (the state behind it may have moved); else replaced,
     // changed() and, when logged, one journal line.
     void setStatus(const QString &text, bool logged);
