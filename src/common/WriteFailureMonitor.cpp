@@ -33,8 +33,17 @@ QString WriteFailureMonitor::journalText(const QString &folder)
 
 QString WriteFailureMonitor::folderOf(const QString &path)
 {
-    // The folder the file goes into (also when a folder stands in the file's place).
-    return QFileInfo(path).absolutePath();
+    // The folder the file goes into; when that is missing (it could not be created), the
+    // nearest existing one above it: that is where writing fails, e.g. a read-only data
+    // folder rather than its "logs" that never came to be.
+    QString folder = QFileInfo(path).absolutePath();
+    while (!QFileInfo::exists(folder)) {
+        const QString parent = QFileInfo(folder).absolutePath();
+        if (parent == folder)
+            break;
+        folder = parent;
+    }
+    return folder;
 }
 
 void WriteFailureMonitor::setJournal(Journal *journal)

@@ -133,12 +133,13 @@ private Q_SLOTS:
         QFile blocker(dir.filePath(QStringLiteral("plainfile")));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        const QString folder = blocker.fileName() + QStringLiteral("/data");
+        // Named by what stands in the way: the file where the data folder should be.
+        const QString folder = blocker.fileName();
 
         WriteFailureMonitor monitor;
         JournalProbe journal;
         QSignalSpy changes(&monitor, &WriteFailureMonitor::changed);
-        monitor.noteFailure(folder + QStringLiteral("/settings.json"));
+        monitor.noteFailure(folder + QStringLiteral("/data/settings.json"));
         QVERIFY(monitor.failing());
         QCOMPARE(monitor.failingFolders(), QStringList{folder});
         // A failure before the journal exists is told as soon as it does.
@@ -146,20 +147,21 @@ private Q_SLOTS:
         QCOMPARE(journal.lines, QStringList{WriteFailureMonitor::journalText(folder)});
         QVERIFY(journal.lines.first().contains(folder));
 
-        monitor.noteFailure(folder + QStringLiteral("/identity.json"));
-        monitor.noteFailure(folder + QStringLiteral("/logs"));
+        monitor.noteFailure(folder + QStringLiteral("/data/identity.json"));
+        monitor.noteFailure(folder + QStringLiteral("/data/logs/client.log"));
         QCOMPARE(journal.lines.size(), 1);
         monitor.setRepeatIntervalMs(0);
-        monitor.noteFailure(folder + QStringLiteral("/settings.json"));
+        monitor.noteFailure(folder + QStringLiteral("/data/settings.json"));
         QCOMPARE(journal.lines.size(), 2);
 
-        monitor.noteSuccess(folder + QStringLiteral("/settings.json"));
-        monitor.noteSuccess(blocker.fileName() + QStringLiteral("/data/logs/x.log"));
+        monitor.noteSuccess(dir.filePath(QStringLiteral("other/x.json")));
+        QVERIFY(monitor.failing());
+        monitor.noteSuccess(folder + QStringLiteral("/data/settings.json"));
         QVERIFY(!monitor.failing());
         QCOMPARE(changes.count(), 2);
 
         // The atomic writer reports to the process-wide monitor by itself.
-        QVERIFY(!writeFileAtomically(folder + QStringLiteral("/state.json"), "{}"));
+        QVERIFY(!writeFileAtomically(folder + QStringLiteral("/data/state.json"), "{}"));
         QVERIFY(WriteFailureMonitor::global().failingFolders().contains(folder));
     }
 };

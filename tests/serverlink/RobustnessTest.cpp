@@ -98,15 +98,16 @@ private Q_SLOTS:
         QCOMPARE(payload().value("data_folder_writable").toBool(false), true);
         QCOMPARE(payload().value("unwritable_folders").toArray(), QJsonArray());
 
-        monitor.noteFailure(QStringLiteral("/srv/vorn/data/settings.json"));
+        const QString folder = box.dir.path();
+        monitor.noteFailure(folder + QStringLiteral("/settings.json"));
         const QJsonObject failing = payload();
         QCOMPARE(failing.value("data_folder_writable").toBool(true), false);
-        QCOMPARE(failing.value("unwritable_folders").toArray(), QJsonArray{"/srv/vorn/data"});
+        QCOMPARE(failing.value("unwritable_folders").toArray(), QJsonArray{folder});
         // The fields that were there before stay.
         for (const char *key : {"tenant_id", "device_id", "app_version", "pending", "scanners", "rfid_running"})
             QVERIFY2(failing.contains(QLatin1String(key)), key);
 
-        monitor.noteSuccess(QStringLiteral("/srv/vorn/data/identity.json"));
+        monitor.noteSuccess(folder + QStringLiteral("/identity.json"));
         QCOMPARE(payload().value("data_folder_writable").toBool(false), true);
     }
 
