@@ -26,7 +26,7 @@ class SnapshotSyncService : public QObject
 public:
     static constexpr int kDefaultTimeoutMs = 20000;
     // Larger than any real snapshot; a bigger body is dropped unread.
-    static constexpr qint64 kMaxSnapshotBytes = 64LL * 1024 * 1024;
+    static constexpr qint64 kMaxSnapshotBytes = 32LL * 1024 * 1024;
     static constexpr const char *kMetaSchema = "dashboard_archive_stats_v2";
 
     SnapshotSyncService(AppSettings *settings, Journal *eventLog, QObject *parent = nullptr);

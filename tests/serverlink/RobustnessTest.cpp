@@ -139,7 +139,8 @@ private Q_SLOTS:
         QElapsedTimer sinceTick;
         sinceTick.start();
         qint64 longestGapMs = 0;
-        qint64 peakKb = residentKb();
+        const qint64 startKb = residentKb();
+        qint64 peakKb = startKb;
         QTimer sampler;
         sampler.setInterval(20);
         connect(&sampler, &QTimer::timeout, this, [&] {
@@ -163,7 +164,13 @@ private Q_SLOTS:
         }
         sampler.stop();
         QVERIFY2(longestGapMs < 1000, qPrintable(QString::number(longestGapMs)));
-        QVERIFY2(peakKb < 200 * 1024, qPrintable(QString::number(peakKb)));
+        const QString memory = QStringLiteral("%1 KB at start, %2 KB at the peak").arg(startKb).arg(peakKb);
+#ifdef __SANITIZE_ADDRESS__
+        // The sanitizer's shadow memory and quarantine are not the client's: count the growth.
+        QVERIFY2(peakKb - startKb < 150 * 1024, qPrintable(memory));
+#else
+        QVERIFY2(peakKb < 200 * 1024, qPrintable(memory));
+#endif
         QVERIFY(!QFile::exists(sync.cachePath()));
     }
 
