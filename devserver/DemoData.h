@@ -28,7 +28,7 @@ QJsonObject demoOrdersSection();    // "orders"
 QJsonObject demoStaffSection();     // "employees", "schedule", "attendance", "active_*"
 QJsonObject demoArchiveSection();   // "archive", "archive_stats"
 QJsonObject demoIssuesSection();    // "bugs", "defects" and their summaries
-QJsonObject demoStockSection();     // "boxes", "inks", "materials", "consumables"
+QJsonObject demoStockSection();     // "boxes", "inks", "materials", "consumables", "warehouse_places"
 QJsonArray demoNotices();
 
 // Dates relative to now, so the demo always looks current.

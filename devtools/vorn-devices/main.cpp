@@ -7,7 +7,8 @@
 //   vorn-devices configure --settings FILE [--scanner PATH] [--rfid PATH]
 //
 // A device runs until it is interrupted; scans or card lines come from the command line,
-// standard input and the --input named pipe, one per line.
+// standard input and the --input named pipe, one per line. The scanner types the scan
+// "@wall" as the wall QR of the demo tenant's small-box cell (a write-off of one).
 #include "LineInput.h"
 #include "SettingsPatch.h"
 #include "VirtualPty.h"
@@ -48,6 +49,18 @@ int fail(const QString &message)
 {
     QTextStream(stderr) << "vorn-devices: " << message << Qt::endl;
     return 2;
+}
+
+// The wall QR printed for the demo binding "wall_small_box" (tab "tab_boxes").
+const char kDemoWallQr[] =
+    "VORN_WALL:{\"kind\":\"consumable_wall\",\"tab_id\":\"tab_boxes\",\"type_key\":\"small_box\","
+    "\"type_id\":\"small_box\",\"server_type\":\"box\",\"tab_title\":\"Коробки\","
+    "\"item_key\":\"small_box\",\"item_name\":\"Маленькая шкатулка\","
+    "\"itemName\":\"Маленькая шкатулка\",\"amount\":1,\"measure\":\"count\"}";
+
+QString expandScan(const QString &line)
+{
+    return line.trimmed() == QLatin1String("@wall") ? QString::fromUtf8(kDemoWallQr) : line;
 }
 
 QByteArray terminatorFor(const QString &name, bool *ok)
@@ -120,8 +133,12 @@ int main(int argc, char *argv[])
         auto *scanner = new VirtualScanner(&pty, terminatorFor(parser.value(terminator), &ok), &app);
         if (!ok)
             return fail(QStringLiteral("unknown terminator %1").arg(parser.value(terminator)));
-        QObject::connect(&lines, &LineInput::lineEntered, scanner, &VirtualScanner::type);
-        scanner->typeLater(args, qMax(0, parser.value(delay).toInt()));
+        QObject::connect(&lines, &LineInput::lineEntered, scanner,
+                         [scanner](const QString &line) { scanner->type(expandScan(line)); });
+        QStringList scans;
+        for (const QString &arg : std::as_const(args))
+            scans.append(expandScan(arg));
+        scanner->typeLater(scans, qMax(0, parser.value(delay).toInt()));
         if (parser.value(flood) == QLatin1String("lines"))
             scanner->startFlood(VirtualScanner::Flood::Lines);
         else if (parser.value(flood) == QLatin1String("noise"))

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/EventLogModel.h"
+#include "consumables/ConsumablesService.h"
 #include "devices/ComScannerService.h"
 #include "devices/RfidScannerService.h"
 #include "feeds/ClientNoticesService.h"
@@ -16,6 +17,8 @@
 #include "settings/AppSettings.h"
 #include "settings/TenantProfile.h"
 #include "supplies/GsConfirmClient.h"
+#include "supplies/SupplyListModel.h"
+#include "supplies/WarehouseFileModel.h"
 
 #include <QList>
 #include <QObject>
@@ -55,6 +58,7 @@ private:
     void startServerLink();
     void stopServerLink();
     void refreshDashboard();
+    void reloadWarehouses();
     // The snapshot fan-out: every consumer in the fixed order (connect snapshotReady here).
     void applySnapshotRoot(const QJsonObject &root);
     void scheduleDeviceStarts();
@@ -92,10 +96,15 @@ private:
     // Stores and production services.
     TenantProfile m_tenantProfile;
     PrintArchiveStore m_printArchive;
+    ConsumablesService m_consumables;
     GsConfirmClient m_gsConfirm;
     UidPrintService m_uidPrintService;
+    SupplyListModel m_supplies;
     OrdersModel m_ordersModel;
     OrdersApiService m_ordersApi;
+    WarehouseFileModel m_warehouseWb;
+    WarehouseFileModel m_warehouseOzon;
+    WarehouseFileModel m_warehouseYm;
 
     // Created once the figures it reports exist (print archive, consumables, devices).
     HeartbeatSender m_heartbeat;
