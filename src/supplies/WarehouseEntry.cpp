@@ -46,7 +46,7 @@ bool isNoise(const QString &part)
     static const QRegularExpression numberRange(QStringLiteral("^[\\d-]*\\d-[\\d-]*$|^\\d+-\\d*$"));
     const QString lower = part.toLower();
     return lower.isEmpty() || lower == u"row" || lower == kSelfbuy || lower == kExpense
-           || lower == u"склад" || lower == u"печать" || longNumber.match(part).hasMatch()
+           || lower == u"склад" || lower == u"печать" || lower == u"напечатано" || longNumber.match(part).hasMatch()
            || numberRange.match(part).hasMatch();
 }
 

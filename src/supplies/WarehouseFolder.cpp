@@ -32,8 +32,13 @@ Listing list(const QString &folder, const QString &defaultWarehouse, bool yandex
     QSet<QString> selfbuyBarcodes;
     for (const QFileInfo &info : files) {
         const QString name = info.fileName();
-        if (WarehouseNames::isPrinted(name))
+        if (WarehouseNames::isPrinted(name)) {
+            // A printed self-buy label still stands for its barcode: the expense file
+            // of that barcode must not come back and be printed as well.
+            if (name.toLower().startsWith(QStringLiteral("напечатано_самовыкуп")))
+                selfbuyBarcodes.insert(WarehouseNames::parseFileName(name).barcode);
             continue;
+        }
         WarehouseEntry entry;
         entry.fileName = name;
         entry.fullPath = info.absoluteFilePath();
