@@ -28,15 +28,24 @@ namespace {
 const QString kSelfbuy = QStringLiteral("самовыкуп");
 const QString kExpense = QStringLiteral("расход");
 
+// Names are parsed by the thousand on every reload: cheap character checks first,
+// the patterns only for parts that can match them.
+bool startsWithDigit(const QString &part)
+{
+    return !part.isEmpty() && part.at(0).isDigit();
+}
+
 bool isNumberPart(const QString &part)
 {
     static const QRegularExpression number(QStringLiteral("^\\d{3,12}(?:-\\d{1,4})?$"));
-    return number.match(part).hasMatch();
+    return startsWithDigit(part) && number.match(part).hasMatch();
 }
 
 bool isProductionCodePart(const QString &part)
 {
-    return extractProductionCode(part) == part.trimmed().toUpper() && !part.trimmed().isEmpty();
+    const QString code = part.trimmed();
+    return code.size() == 10 && (code.at(0) == u'P' || code.at(0) == u'p')
+           && extractProductionCode(code) == code.toUpper();
 }
 
 // Parts that never belong to the article.
@@ -45,9 +54,12 @@ bool isNoise(const QString &part)
     static const QRegularExpression longNumber(QStringLiteral("^\\d{6,}$"));
     static const QRegularExpression numberRange(QStringLiteral("^[\\d-]*\\d-[\\d-]*$|^\\d+-\\d*$"));
     const QString lower = part.toLower();
-    return lower.isEmpty() || lower == u"row" || lower == kSelfbuy || lower == kExpense
-           || lower == u"склад" || lower == u"печать" || lower == u"напечатано" || longNumber.match(part).hasMatch()
-           || numberRange.match(part).hasMatch();
+    if (lower.isEmpty() || lower == u"row" || lower == kSelfbuy || lower == kExpense || lower == u"склад"
+        || lower == u"печать" || lower == u"напечатано")
+        return true;
+    if (!startsWithDigit(part) && !part.startsWith(u'-'))
+        return false;
+    return longNumber.match(part).hasMatch() || numberRange.match(part).hasMatch();
 }
 
 } // namespace

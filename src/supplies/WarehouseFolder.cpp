@@ -1,17 +1,13 @@
 #include "supplies/WarehouseFolder.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QSet>
 
-namespace WarehouseFolder {
+#include <algorithm>
 
-QStringList nameFilters()
-{
-    return {QStringLiteral("*.pdf"), QStringLiteral("*.png"), QStringLiteral("*.jpg"),
-            QStringLiteral("*.jpeg"), QStringLiteral("*.bmp"), QStringLiteral("*.webp"),
-            QStringLiteral("*.tif"), QStringLiteral("*.tiff")};
-}
+namespace WarehouseFolder {
 
 Listing list(const QString &folder, const QString &defaultWarehouse, bool yandexMarket)
 {
@@ -21,17 +17,28 @@ Listing list(const QString &folder, const QString &defaultWarehouse, bool yandex
         return listing;
     listing.folderExists = true;
 
-    QDir dir(path);
-    dir.setNameFilters(nameFilters());
-    dir.setFilter(QDir::Files | QDir::Readable);
-    dir.setSorting(QDir::Name);
-    const QFileInfoList files = dir.entryInfoList();
+    // The iterator takes the file type from the directory entry itself: no stat() and
+    // no permission check per file, which made a 20,000-file folder take a second.
+    // Suffixes compared directly: eight wildcard patterns per name cost more than the listing.
+    static const QSet<QString> suffixes{QStringLiteral("pdf"), QStringLiteral("png"), QStringLiteral("jpg"),
+                                        QStringLiteral("jpeg"), QStringLiteral("bmp"), QStringLiteral("webp"),
+                                        QStringLiteral("tif"), QStringLiteral("tiff")};
+    QStringList names;
+    QDirIterator it(path, QDir::Files | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        it.next();
+        const QString name = it.fileName();
+        const qsizetype dot = name.lastIndexOf(u'.');
+        if (dot > 0 && suffixes.contains(name.mid(dot + 1).toLower()))
+            names.append(name);
+    }
+    std::sort(names.begin(), names.end());
+    const QDir dir(path);
 
     QList<WarehouseEntry> all;
-    all.reserve(files.size());
+    all.reserve(names.size());
     QSet<QString> selfbuyBarcodes;
-    for (const QFileInfo &info : files) {
-        const QString name = info.fileName();
+    for (const QString &name : std::as_const(names)) {
         if (WarehouseNames::isPrinted(name)) {
             // A printed self-buy label still stands for its barcode: the expense file
             // of that barcode must not come back and be printed as well.
@@ -41,7 +48,7 @@ Listing list(const QString &folder, const QString &defaultWarehouse, bool yandex
         }
         WarehouseEntry entry;
         entry.fileName = name;
-        entry.fullPath = info.absoluteFilePath();
+        entry.fullPath = dir.absoluteFilePath(name);
         entry.mode = WarehouseNames::modeOf(name);
         entry.selfbuy = entry.mode == u"самовыкуп";
         const WarehouseNames::Parsed parsed = WarehouseNames::parseFileName(name);

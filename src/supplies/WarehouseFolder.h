@@ -6,9 +6,10 @@
 #include <QString>
 #include <QStringList>
 
-// Lists the label files of one warehouse folder (files only, pictures and PDF, the
-// printed ones left out). An expense file is hidden when a self-buy file exists for
-// the same barcode: the self-buy label is the one to print.
+// Lists the label files of one warehouse folder (files only; "pdf", "png", "jpg", "jpeg",
+// "bmp", "webp", "tif", "tiff" in any case; the printed ones left out). An expense file
+// is hidden when a self-buy file exists for the same barcode: the self-buy label is the
+// one to print.
 namespace WarehouseFolder {
 
 struct Listing
@@ -18,7 +19,6 @@ struct Listing
     QStringList hiddenExpenses;      // file names
 };
 
-QStringList nameFilters();
 // defaultWarehouse names the warehouse of entries the server has not told about.
 Listing list(const QString &folder, const QString &defaultWarehouse, bool yandexMarket);
 
