@@ -153,11 +153,12 @@ void WarehouseFileModel::reload()
     }
     for (const QString &name : std::as_const(listing.hiddenExpenses))
         qCDebug(lcSupplies) << "expense hidden behind a self-buy file:" << name;
-    if (!listing.hiddenExpenses.isEmpty()) {
-        // One line per file would flood the journal on every reload of a big folder.
+    if (!listing.hiddenExpenses.isEmpty() && listing.hiddenExpenses != m_hiddenReported) {
+        // Said once per change: the same files hidden again on every reload are no news.
         log(Info, QStringLiteral("Склады: расход %1 скрыт, потому что для этого же штрихкода есть самовыкуп.")
                       .arg(listing.hiddenExpenses.join(QStringLiteral(", "))));
     }
+    m_hiddenReported = listing.hiddenExpenses;
 
     beginResetModel();
     m_entries = std::move(listing.entries);

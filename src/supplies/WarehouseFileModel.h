@@ -96,6 +96,7 @@ private:
 
     QList<WarehouseEntry> m_entries;
     QString m_missingFolderReported;
+    QStringList m_hiddenReported;
     bool m_busy = false;
     QString m_busyLabel;
 };
