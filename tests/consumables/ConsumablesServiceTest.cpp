@@ -4,6 +4,7 @@
 #include "consumables/ConsumablesService.h"
 #include "consumables/OutboxBuffer.h"
 #include "routes/SnapshotRoutes.h"
+#include "serverlink/HeartbeatSender.h"
 #include "serverlink/ServerLinkSandbox.h"
 
 #include <QSignalSpy>
@@ -331,6 +332,12 @@ private Q_SLOTS:
         QVERIFY(b.settle());
         QCOMPARE(b.service->lastStatus(), QStringLiteral("Синхронизация расходников отложена: event API невалиден"));
         QCOMPARE(b.service->pendingCount(), 1);
+        // The heartbeat reports the figure under pending.consumables.
+        HeartbeatSender heartbeat(b.box.settings.get());
+        heartbeat.setConsumables(b.service.get());
+        const QJsonObject pending = heartbeat.buildBody().value("items").toArray().first().toObject()
+                                        .value("payload").toObject().value("pending").toObject();
+        QCOMPARE(pending.value("consumables").toInt(), 1);
         QVERIFY(b.service->clearPending());
         QCOMPARE(b.service->pendingCount(), 0);
         QCOMPARE(b.service->lastStatus(), QStringLiteral("Очередь расходников очищена"));
