@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/HeartbeatFigures.h"
 #include "consumables/ConsumableStock.h"
 
 #include <QHash>
@@ -25,7 +26,7 @@ struct ConsumableEventResult;
 // and QR write-offs. The server owns the stock; figures come back in replies and in the
 // common snapshot. A movement the server did not get waits in the client outbox and is
 // sent again, in order, by retryPending() or refresh().
-class ConsumablesService : public QObject
+class ConsumablesService : public QObject, public PendingEventsSource
 {
     Q_OBJECT
     Q_PROPERTY(QVariantList boxes READ boxes NOTIFY changed)
@@ -52,7 +53,7 @@ public:
     QString materialsSummary() const { return m_materialsSummary; }
     QString lastStatus() const { return m_lastStatus; }
     bool busy() const { return m_busyCount > 0; }
-    int pendingCount() const { return m_pendingCount; }
+    int pendingCount() const override { return m_pendingCount; }
 
     Q_INVOKABLE void refresh();
     Q_INVOKABLE QVariantList itemsForTab(const QString &tabId) const;
