@@ -7,6 +7,7 @@
 #include "routes/OnboardingRoutes.h"
 #include "routes/ProductionRoutes.h"
 #include "routes/SnapshotRoutes.h"
+#include "routes/StaffRoutes.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -72,6 +73,7 @@ DevServer::DevServer(QObject *parent)
     addRouteSet(std::make_unique<FeedRoutes>());
     addRouteSet(std::make_unique<DevToolRoutes>());
     addRouteSet(std::make_unique<ProductionRoutes>());
+    addRouteSet(std::make_unique<StaffRoutes>());
     seed();
 }
 

@@ -28,6 +28,7 @@ ClientServices::ClientServices(AppSettings &settings, QObject *parent)
     , m_releaseNotes(&m_settings)
     , m_snapshotSync(&m_settings, &m_eventLog)
     , m_configPush(&m_settings, &m_eventLog)
+    , m_employeeWorkspace(&m_settings, &m_eventLog)
     , m_printArchive(&m_settings, &m_eventLog)
     , m_gsConfirm(&m_settings)
     , m_uidPrintService(&m_settings, &m_eventLog, &m_gsConfirm, &m_printArchive)
@@ -104,6 +105,7 @@ void ClientServices::publish(QQmlContext *context)
     context->setContextProperty(QStringLiteral("ordersModel"), &m_ordersModel);
     context->setContextProperty(QStringLiteral("ordersApi"), &m_ordersApi);
     context->setContextProperty(QStringLiteral("tenantProfile"), &m_tenantProfile);
+    context->setContextProperty(QStringLiteral("employeeWorkspace"), &m_employeeWorkspace);
     context->setContextProperty(QStringLiteral("printArchiveStore"), &m_printArchive);
     context->setContextProperty(QStringLiteral("uidPrintService"), &m_uidPrintService);
     context->setContextProperty(QStringLiteral("scannerService"), &m_scanner1);
@@ -172,7 +174,8 @@ void ClientServices::applySnapshotRoot(const QJsonObject &root)
     m_ordersApi.applySnapshot(map);
     // consumablesService.applySnapshotRoot(root) goes here
     m_printArchive.applySnapshotRoot(map);
-    // employeeWorkspace, then issuesLive, go here
+    m_employeeWorkspace.applySnapshotRoot(root);
+    // issuesLive goes here
     refreshDashboard();
 }
 

@@ -15,6 +15,7 @@
 #include "serverlink/SnapshotSyncService.h"
 #include "settings/AppSettings.h"
 #include "settings/TenantProfile.h"
+#include "staff/EmployeeWorkspaceStore.h"
 #include "supplies/GsConfirmClient.h"
 
 #include <QList>
@@ -91,6 +92,7 @@ private:
 
     // Stores and production services.
     TenantProfile m_tenantProfile;
+    EmployeeWorkspaceStore m_employeeWorkspace;
     PrintArchiveStore m_printArchive;
     GsConfirmClient m_gsConfirm;
     UidPrintService m_uidPrintService;

@@ -547,6 +547,7 @@ bool EmployeeWorkspaceStore::sendEmployeeEvent(const QString &eventType, const Q
     QNetworkReply *reply = postEvent(url, body);
     handleServerReply(reply, this, m_settings, [this, type, payload, okMessage](const ServerReply &r) {
         handleEventReply(type, payload, okMessage, r);
+        sendPendingList();
     }, {kRequestTimeoutMs});
     return true;
 }
@@ -655,8 +656,11 @@ void EmployeeWorkspaceStore::applyServerSnapshot(const QVariantList &employees, 
                                                  const QVariantList &attendance, const QVariantList &archive,
                                                  const QString &activeEmployeeId, const QString &activeCutterId)
 {
-    m_records.merge(employees);
-    m_schedule.replace(schedule);
+    // Edits not sent yet are newer than whatever the server holds.
+    if (!m_listPending) {
+        m_records.merge(employees);
+        m_schedule.replace(schedule);
+    }
     m_days.setLists(attendance, archive);
     m_active.employeeId = activeEmployeeId.trimmed();
     if (!activeCutterId.trimmed().isEmpty())
@@ -681,9 +685,13 @@ bool EmployeeWorkspaceStore::pushEmployees(const QString &okMessage)
     const QUrl url = eventUrl();
     if (url.isEmpty())
         return false;
-    // One list at a time; the next edit sends the whole list again anyway.
-    if (busy())
+    // One request at a time; the list goes out whole once the open one is answered.
+    if (busy()) {
+        m_listPending = true;
+        m_pendingListMessage = okMessage;
         return false;
+    }
+    m_listPending = false;
     saveCache();
     const QJsonArray list = QJsonArray::fromVariantList(m_records.list());
     const QJsonObject fields{
@@ -698,24 +706,35 @@ bool EmployeeWorkspaceStore::pushEmployees(const QString &okMessage)
     handleServerReply(reply, this, m_settings, [this, okMessage](const ServerReply &r) {
         requestFinished();
         if (r.networkFailed()) {
+            // The server is not reachable: the next edit sends the whole list again.
+            m_listPending = false;
             report(QStringLiteral("Сотрудники: сервер не принял изменения (%1)").arg(describeNetworkError(r.errorText)), false);
             return;
         }
         if (!r.isObject) {
             report(QStringLiteral("Сотрудники: ответ сервера невалиден"), false);
+            sendPendingList();
             return;
         }
         QString message;
         if (!applyServerReply(r.object, r.httpStatus, &message)) {
             report(QStringLiteral("Сотрудники: изменения отклонены (%1)").arg(message), false);
+            sendPendingList();
             return;
         }
         saveCache();
         setStatus(okMessage.isEmpty() ? QStringLiteral("Сотрудники: изменения сохранены") : okMessage);
         if (m_journal)
             m_journal->addInfo(m_lastStatus);
+        sendPendingList();
     }, {kRequestTimeoutMs});
     return true;
+}
+
+void EmployeeWorkspaceStore::sendPendingList()
+{
+    if (m_listPending && !busy())
+        pushEmployees(m_pendingListMessage);
 }
 
 // ---- List edits ---------------------------------------------------------------------

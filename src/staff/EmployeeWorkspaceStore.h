@@ -226,6 +226,7 @@ private:
     void handleEventReply(const QString &eventType, const QVariantMap &payload, const QString &okMessage,
                           const ServerReply &reply);
     bool pushEmployees(const QString &okMessage);
+    void sendPendingList();
     bool editSchedule(const std::function<bool()> &edit, const QString &okMessage);
     void report(const QString &message, bool success);
 
@@ -255,5 +256,8 @@ private:
 
     QString m_lastStatus;
     int m_requestsInFlight = 0;
-    bool m_listInFlight = false;
+    // A list edit made while a request was in flight: the local list is newer than
+    // any reply until it has been sent, so replies do not merge over it.
+    bool m_listPending = false;
+    QString m_pendingListMessage;
 };
