@@ -11,14 +11,7 @@ const QString kOrders = QStringLiteral("orders");
 
 QString text(const QJsonObject &object, std::initializer_list<const char *> keys)
 {
-    for (const char *key : keys) {
-        const QJsonValue value = object.value(QLatin1String(key));
-        const QString t = value.isDouble() ? QString::number(value.toDouble(), 'g', 15)
-                                           : value.toString().trimmed();
-        if (!t.isEmpty())
-            return t;
-    }
-    return {};
+    return jsonText(object, keys);
 }
 
 QString nowLocal()

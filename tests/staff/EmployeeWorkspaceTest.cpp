@@ -189,7 +189,7 @@ private Q_SLOTS:
         Setup s;
         s.box.fault(fault);
         QVERIFY(s.store->processRfidCard(kDemoCard));
-        QTest::qWaitFor([&] { return !s.store->busy(); }, kWait);
+        QVERIFY(QTest::qWaitFor([&] { return !s.store->busy(); }, kWait));
         QVERIFY2(s.store->lastStatus().startsWith(status), qPrintable(s.store->lastStatus()));
         QVERIFY(!s.store->busy());
         QCOMPARE(s.store->employeeTotal(), 6);
