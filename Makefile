@@ -2,6 +2,8 @@
 # make test - install what is missing, build, run every test
 BUILD ?= build
 JOBS ?= $(shell nproc)
+# Extra configure options, e.g. VORN_CMAKE_ARGS=-DVORN_WERROR=ON (CI sets it).
+VORN_CMAKE_ARGS ?=
 
 .PHONY: all setup configure build test run clean
 
@@ -11,7 +13,7 @@ setup:
 	@bash scripts/setup.sh
 
 configure: setup
-	@if [ ! -f $(BUILD)/build.ninja ]; then cmake -S . -B $(BUILD) -G Ninja; fi
+	@if [ ! -f $(BUILD)/build.ninja ]; then cmake -S . -B $(BUILD) -G Ninja $(VORN_CMAKE_ARGS); fi
 
 build: configure
 	@cmake --build $(BUILD) -j$(JOBS)

@@ -74,7 +74,7 @@ int main(int argc, char **argv)
     const int perFolder = args.size() > 3 ? args.at(3).toInt() : 100;
 
     QTemporaryDir dir;
-    qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")).toUtf8());
+    AppSettings::setDataDirectoryOverride(dir.filePath(QStringLiteral("data")));
     const QStringList rootNames { QStringLiteral("root1"), QStringLiteral("wb"), QStringLiteral("ozon") };
     QStringList roots;
     for (const QString &name : rootNames)

@@ -43,13 +43,14 @@ QJsonArray demoHelpSections()
 
 QJsonArray demoScriptsCatalog()
 {
+    // scripts/run-demo.sh puts devserver/demo-scripts/ on the demo PC and binds these ids to them.
     return QJsonArray{
-        QJsonObject{{"id", "rip_hotfolder"}, {"title", "Горячая папка RIP"}, {"enabled", true},
+        QJsonObject{{"id", "demo_ticker"}, {"title", "Демо: пульс раз в секунду"}, {"enabled", true},
                     {"launch_mode", "auto"}, {"arguments", ""}, {"kind", "python"},
-                    {"filename", "rip_hotfolder.py"}},
-        QJsonObject{{"id", "wb_labels_sync"}, {"title", "Выгрузка этикеток WB"}, {"enabled", true},
-                    {"launch_mode", "manual"}, {"arguments", "--today"}, {"kind", "python"},
-                    {"filename", "wb_labels_sync.py"}},
+                    {"filename", "demo_ticker.py"}},
+        QJsonObject{{"id", "demo_fail"}, {"title", "Демо: выгрузка с ошибкой"}, {"enabled", true},
+                    {"launch_mode", "python"}, {"arguments", "--code 3"}, {"kind", "python"},
+                    {"filename", "demo_fail.py"}},
     };
 }
 

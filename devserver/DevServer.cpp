@@ -6,6 +6,7 @@
 #include "routes/FeedRoutes.h"
 #include "routes/OnboardingRoutes.h"
 #include "routes/ProductionRoutes.h"
+#include "routes/ScriptRoutes.h"
 #include "routes/SnapshotRoutes.h"
 #include "routes/StaffRoutes.h"
 
@@ -74,6 +75,7 @@ DevServer::DevServer(QObject *parent)
     addRouteSet(std::make_unique<DevToolRoutes>());
     addRouteSet(std::make_unique<ProductionRoutes>());
     addRouteSet(std::make_unique<StaffRoutes>());
+    addRouteSet(std::make_unique<ScriptRoutes>());
     seed();
 }
 

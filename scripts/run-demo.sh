@@ -121,6 +121,53 @@ else
 fi
 echo "run-demo: label printer VornPDF, demo labels in $labels, printed labels in ~/PDF/VornPDF"
 
+# scripts: the two demo scripts of the demo tenant's catalogue (demo_ticker starts by itself,
+# demo_fail exits with an error), copied out of the checkout so their heartbeat file lands in
+# .demo/scripts. Queue a command:  curl -s -X POST http://127.0.0.1:$port/__dev/scripts/command \
+#   -d '{"script_id":"demo_ticker","action":"restart"}'   and watch  /__dev/scripts
+mkdir -p "$demo/scripts"
+cp "$top"/devserver/demo-scripts/*.py "$demo/scripts/"
+if command -v python3 >/dev/null; then
+  python3 - "$data" "$demo/scripts" <<'PY'
+import json, os, sys
+data, scripts = sys.argv[1:3]
+demo = [
+    {"id": "demo_ticker", "name": "Демо: пульс раз в секунду", "enabled": True, "launchMode": "auto",
+     "arguments": "", "path": os.path.join(scripts, "demo_ticker.py"), "autoStart": True},
+    {"id": "demo_fail", "name": "Демо: выгрузка с ошибкой", "enabled": True, "launchMode": "python",
+     "arguments": "--code 3", "path": os.path.join(scripts, "demo_fail.py"), "autoStart": False},
+]
+def update(name, change):
+    path = os.path.join(data, name)
+    if not os.path.exists(path):
+        return
+    try:
+        with open(path, encoding="utf-8") as f:
+            doc = json.load(f)
+    except (OSError, ValueError):
+        return
+    if change(doc):
+        with open(path + ".tmp", "w", encoding="utf-8") as f:
+            json.dump(doc, f, ensure_ascii=False, indent=4)
+        os.replace(path + ".tmp", path)
+def add_entries(doc):
+    entries = doc.setdefault("scriptEntries", [])
+    ids = {str(e.get("id", "")) for e in entries if isinstance(e, dict)}
+    missing = [{k: v for k, v in d.items() if k not in ("path", "autoStart")} for d in demo if d["id"] not in ids]
+    entries.extend(missing)
+    return bool(missing)
+def add_bindings(doc):
+    bindings = doc.setdefault("scriptBindings", {})
+    missing = [d for d in demo if d["id"] not in bindings]
+    for d in missing:
+        bindings[d["id"]] = {"path": d["path"], "arguments": d["arguments"], "autoStart": d["autoStart"]}
+    return bool(missing)
+update("identity.json", add_entries)
+update("settings.json", add_bindings)
+PY
+fi
+echo "run-demo: demo scripts in $demo/scripts; queue commands with POST /__dev/scripts/command"
+
 # display: a real one when there is one, else a virtual one with a screenshot.
 if [ -z "${DISPLAY:-}" ]; then
   export DISPLAY=:97

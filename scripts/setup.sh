@@ -17,6 +17,7 @@ packages=(
   g++-mingw-w64-x86-64
   xvfb xauth x11-apps imagemagick procps psmisc python3 ghostscript
   fonts-dejavu-core
+  libqrencode-dev zbar-tools
 )
 
 missing=()

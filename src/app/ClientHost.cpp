@@ -33,8 +33,9 @@ int ClientHost::run()
     });
 
     installCrashCapture();
+    openJournal();
 
-    m_services = std::make_unique<ClientServices>(m_settings);
+    m_services = std::make_unique<ClientServices>(m_settings, *m_eventLog);
     m_engine = std::make_unique<QQmlApplicationEngine>();
     m_services->publish(m_engine->rootContext());
     m_services->start();
@@ -74,6 +75,14 @@ void ClientHost::installCrashCapture()
     if (!arguments.isEmpty())
         arguments.removeFirst();
     CrashCapture::install(crashLog, QCoreApplication::applicationFilePath(), arguments);
+}
+
+void ClientHost::openJournal()
+{
+    m_eventLog = std::make_unique<EventLogModel>();
+    m_eventLog->setLogDirectory(QDir(m_settings.appDataDir()).filePath(QStringLiteral("logs")));
+    // Comes before anything a service may write while it is built.
+    m_eventLog->addInfo(QStringLiteral("Клиент запущен."));
 }
 
 bool ClientHost::loadScene()

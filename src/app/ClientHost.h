@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ClientServices.h"
+#include "app/EventLogModel.h"
 #include "app/SingleInstanceGuard.h"
 #include "app/TrayIcon.h"
 #include "settings/AppSettings.h"
@@ -27,6 +28,7 @@ public:
 private:
     bool claimSingleInstance();
     void installCrashCapture();
+    void openJournal();
     bool loadScene();
     void showMainWindow();
     void hideMainWindow();
@@ -34,6 +36,8 @@ private:
 
     AppSettings m_settings;
     SingleInstanceGuard m_instanceGuard;
+    // The journal outlives every service that writes to it.
+    std::unique_ptr<EventLogModel> m_eventLog;
     std::unique_ptr<ClientServices> m_services;
     std::unique_ptr<QQmlApplicationEngine> m_engine;
     QPointer<QQuickWindow> m_mainWindow;

@@ -3,18 +3,19 @@
 #include "common/LogCategories.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QQmlContext>
 
 namespace {
 constexpr int kSnapshotPollMs = 5000;
 constexpr int kHeartbeatMs = 60000;
 constexpr int kConfigPushMs = 900;
+constexpr int kScriptAutoStartMs = 1200;
 } // namespace
 
-ClientServices::ClientServices(AppSettings &settings, QObject *parent)
+ClientServices::ClientServices(AppSettings &settings, EventLogModel &eventLog, QObject *parent)
     : QObject(parent)
     , m_settings(settings)
+    , m_eventLog(eventLog)
     , m_identityService(&m_settings, &m_eventLog)
     , m_scanner1(&m_settings, &m_eventLog, 1)
     , m_scanner2(&m_settings, &m_eventLog, 2)
@@ -24,6 +25,10 @@ ClientServices::ClientServices(AppSettings &settings, QObject *parent)
     , m_scanner6(&m_settings, &m_eventLog, 6)
     , m_scanners{&m_scanner1, &m_scanner2, &m_scanner3, &m_scanner4, &m_scanner5, &m_scanner6}
     , m_rfidService(&m_settings, &m_eventLog)
+    , m_localTools(&m_settings, &m_eventLog)
+    , m_scriptRuntime(&m_settings, &m_eventLog)
+    , m_scriptCommands(&m_settings, &m_eventLog, &m_scriptRuntime)
+    , m_supplyLabels(&m_settings, &m_eventLog)
     , m_clientNotices(&m_settings, &m_eventLog)
     , m_releaseNotes(&m_settings)
     , m_snapshotSync(&m_settings, &m_eventLog)
@@ -35,25 +40,18 @@ ClientServices::ClientServices(AppSettings &settings, QObject *parent)
     , m_ordersApi(&m_settings, &m_eventLog, &m_ordersModel)
     , m_heartbeat(&m_settings)
 {
-
     m_snapshotPollTimer.setInterval(kSnapshotPollMs);
     m_heartbeatTimer.setInterval(kHeartbeatMs);
     m_configPushTimer.setInterval(kConfigPushMs);
     m_configPushTimer.setSingleShot(true);
     // What exists at start-up counts as sent; wall bindings go out after every start.
     m_configPush.recordBaselines();
+    m_supplyLabels.reload();
 
     wire();
 }
 
 ClientServices::~ClientServices() = default;
-
-bool ClientServices::startJournal()
-{
-    m_eventLog.setLogDirectory(QDir(m_settings.appDataDir()).filePath(QStringLiteral("logs")));
-    m_eventLog.addInfo(QStringLiteral("Клиент запущен."));
-    return true;
-}
 
 void ClientServices::wire()
 {
@@ -73,7 +71,8 @@ void ClientServices::wireServerLink()
     connect(&m_heartbeatTimer, &QTimer::timeout, &m_heartbeat, &HeartbeatSender::sendHeartbeat);
     connect(&m_snapshotSync, &SnapshotSyncService::snapshotReady, this,
             [this](const QJsonObject &root, bool) { applySnapshotRoot(root); });
-    connect(&m_identityService, &ServerIdentityService::setupCompleted, this, &ClientServices::onSetupCompleted);
+    connect(&m_identityService, &ServerIdentityService::setupCompleted, this,
+            [this] { startServerLink(LinkStart::AfterSetup); });
 
     m_heartbeat.setPrintArchive(&m_printArchive);
     m_heartbeat.setScanners({m_scanners.cbegin(), m_scanners.cend()});
@@ -81,20 +80,27 @@ void ClientServices::wireServerLink()
     // m_heartbeat.setConsumables(...) once the consumables service exists.
 }
 
-void ClientServices::onSetupCompleted()
+void ClientServices::startServerLink(LinkStart occasion)
 {
-    m_eventLog.addSuccess(QStringLiteral("Серверная часть первичной настройки завершена."));
+    const bool afterSetup = occasion == LinkStart::AfterSetup;
+    if (afterSetup)
+        m_eventLog.addSuccess(QStringLiteral("Серверная часть первичной настройки завершена."));
     m_identityService.refreshClientConfig();
+    if (!afterSetup)
+        scheduleDeviceStarts();
     m_clientNotices.start();
-    // artifact sync, remote script commands and new layouts start here once they exist.
-    m_snapshotSync.loadCachedSnapshot();
+    m_scriptCommands.start();
+    // artifact sync and new layouts start here once they exist.
+    if (afterSetup)
+        m_snapshotSync.loadCachedSnapshot();
     m_snapshotSync.refresh();
-    if (!m_snapshotPollTimer.isActive())
-        m_snapshotPollTimer.start();
-    m_configPushTimer.start();
-    if (!m_heartbeatTimer.isActive())
-        m_heartbeatTimer.start();
-    m_heartbeat.sendHeartbeat();
+    ensureLinkTimersRun();
+    if (afterSetup) {
+        m_configPushTimer.start();
+        m_heartbeat.sendHeartbeat();
+    } else {
+        QTimer::singleShot(2500, &m_heartbeat, &HeartbeatSender::sendHeartbeat);
+    }
 }
 
 void ClientServices::publish(QQmlContext *context)
@@ -113,6 +119,9 @@ void ClientServices::publish(QQmlContext *context)
         context->setContextProperty(QStringLiteral("scannerService%1").arg(slot), m_scanners.at(slot - 1));
     context->setContextProperty(QStringLiteral("identityService"), &m_identityService);
     context->setContextProperty(QStringLiteral("rfidService"), &m_rfidService);
+    context->setContextProperty(QStringLiteral("localTools"), &m_localTools);
+    context->setContextProperty(QStringLiteral("scriptRuntime"), &m_scriptRuntime);
+    context->setContextProperty(QStringLiteral("supplyLabels"), &m_supplyLabels);
     context->setContextProperty(QStringLiteral("clientNoticesService"), &m_clientNotices);
     context->setContextProperty(QStringLiteral("releaseNotes"), &m_releaseNotes);
     context->setContextProperty(QStringLiteral("snapshotSync"), &m_snapshotSync);
@@ -125,20 +134,13 @@ void ClientServices::start()
     refreshDashboard();
     m_snapshotSync.loadCachedSnapshot();
 
-    if (!m_settings.onboardingRequired()) {
-        m_identityService.refreshClientConfig();
-        scheduleDeviceStarts();
-        m_clientNotices.start();
-        m_snapshotSync.refresh();
-        startServerLink();
-        QTimer::singleShot(2500, &m_heartbeat, &HeartbeatSender::sendHeartbeat);
-    }
+    if (!m_settings.onboardingRequired())
+        startServerLink(LinkStart::AtLaunch);
 
     // Fires once at start-up on both paths; the push decides what it sends.
     m_configPushTimer.start();
-    connect(qApp, &QCoreApplication::aboutToQuit, this, [] {
-        // Scripts stop here once the script runtime exists.
-    });
+    QTimer::singleShot(kScriptAutoStartMs, &m_scriptRuntime, &ScriptRuntimeService::startAutoStartScripts);
+    connect(qApp, &QCoreApplication::aboutToQuit, &m_scriptRuntime, &ScriptRuntimeService::stopAll);
 }
 
 void ClientServices::scheduleDeviceStarts()
@@ -152,7 +154,7 @@ void ClientServices::scheduleDeviceStarts()
         QTimer::singleShot(3600, &m_rfidService, &RfidScannerService::start);
 }
 
-void ClientServices::startServerLink()
+void ClientServices::ensureLinkTimersRun()
 {
     if (!m_snapshotPollTimer.isActive())
         m_snapshotPollTimer.start();
@@ -193,15 +195,18 @@ void ClientServices::onSettingsChanged()
     // A failed save leaves the state dirty, so the next change tries again.
     if (!m_settings.save())
         qCWarning(lcApp) << "settings could not be saved; retrying on the next change";
+    m_supplyLabels.reload();
     refreshDashboard();
 
     if (m_settings.onboardingRequired()) {
         m_clientNotices.stop();
+        m_scriptCommands.stop();
         stopServerLink();
         return;
     }
     m_snapshotSync.refresh();
     m_clientNotices.refresh();
+    m_scriptCommands.start();
     m_configPushTimer.start();
-    startServerLink();
+    ensureLinkTimersRun();
 }

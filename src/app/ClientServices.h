@@ -17,6 +17,10 @@
 #include "settings/TenantProfile.h"
 #include "staff/EmployeeWorkspaceStore.h"
 #include "supplies/GsConfirmClient.h"
+#include "supplies/SupplyLabelsService.h"
+#include "tools/LocalToolsService.h"
+#include "tools/ScriptCommandSyncService.h"
+#include "tools/ScriptRuntimeService.h"
 
 #include <QList>
 #include <QObject>
@@ -27,18 +31,21 @@ class QQmlContext;
 // The backend object graph. Members are declared in creation order, so they are
 // destroyed in reverse order; every service gets non-owning pointers to the ones
 // it needs. A new service is added here: a member at its place in the order, its
-// wiring in the constructor and its scene name in publish().
+// wiring in the constructor and its scene name in publish(). Construction only
+// builds and connects; nothing starts before start().
 class ClientServices : public QObject
 {
     Q_OBJECT
 public:
-    explicit ClientServices(AppSettings &settings, QObject *parent = nullptr);
+    // The settings and the journal are the host's and outlive the graph.
+    ClientServices(AppSettings &settings, EventLogModel &eventLog, QObject *parent = nullptr);
     ~ClientServices() override;
 
     // Sets the context properties the scene reaches the backend through.
     void publish(QQmlContext *context);
     // Connects the settings reaction and runs the first steps after the scene
     // engine exists: cached snapshot, server link for a set-up device, delayed starts.
+    // Call once.
     void start();
 
     EventLogModel &eventLog() { return m_eventLog; }
@@ -50,24 +57,24 @@ public:
     RfidScannerService &rfidService() { return m_rfidService; }
 
 private:
+    // Launch with a set-up device, or the moment onboarding completes.
+    enum class LinkStart { AtLaunch, AfterSetup };
+
     void wire();
-    bool startJournal();
+    void wireServerLink();
     void onSettingsChanged();
-    void startServerLink();
+    // The one road that brings the server link up; the two occasions differ only in
+    // what they add around it.
+    void startServerLink(LinkStart occasion);
+    void ensureLinkTimersRun();
     void stopServerLink();
     void refreshDashboard();
     // The snapshot fan-out: every consumer in the fixed order (connect snapshotReady here).
     void applySnapshotRoot(const QJsonObject &root);
     void scheduleDeviceStarts();
-    void wireServerLink();
-    void onSetupCompleted();
 
     AppSettings &m_settings;
-
-    // Operator journal first: every service reports to it.
-    EventLogModel m_eventLog;
-    // Opens the journal before any service is built, so its first line comes first.
-    const bool m_journalStarted = startJournal();
+    EventLogModel &m_eventLog;
 
     // Services that talk to the server and the devices.
     ServerIdentityService m_identityService;
@@ -80,6 +87,10 @@ private:
     ComScannerService m_scanner6;
     QList<ComScannerService *> m_scanners;
     RfidScannerService m_rfidService;
+    LocalToolsService m_localTools;
+    ScriptRuntimeService m_scriptRuntime;
+    ScriptCommandSyncService m_scriptCommands;
+    SupplyLabelsService m_supplyLabels;
     ClientNoticesService m_clientNotices;
     ReleaseNotesService m_releaseNotes;
     SnapshotSyncService m_snapshotSync;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/HeartbeatFigures.h"
 #include "devices/SerialTimings.h"
 
 #include <QObject>
@@ -16,7 +17,7 @@ class ComScannerPortWorker;
 // ComScannerPortWorker; this object (main thread) keeps the status, suppresses bounces,
 // reconnects after errors on a growing delay, watches the port's presence and emits
 // every accepted scan.
-class ComScannerService : public QObject
+class ComScannerService : public QObject, public RunningDevice
 {
     Q_OBJECT
     Q_PROPERTY(bool running READ running NOTIFY changed)
@@ -33,7 +34,7 @@ public:
                       const SerialTimings &timings, QObject *parent = nullptr);
     ~ComScannerService() override;
 
-    bool running() const { return m_connected || m_connecting; }
+    bool running() const override { return m_connected || m_connecting; }
     QString statusText() const { return m_statusText; }
     QString lastScan() const { return m_lastScan; }
     QString portName() const;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/HeartbeatFigures.h"
 #include "devices/SerialTimings.h"
 
 #include <QObject>
@@ -16,7 +17,7 @@ class RfidPortWorker;
 // this object (main thread) speaks the reader's line protocol, sends read and write
 // commands, tracks the one command that may be outstanding and reports cards.
 // It never reconnects on its own.
-class RfidScannerService : public QObject
+class RfidScannerService : public QObject, public RunningDevice
 {
     Q_OBJECT
     Q_PROPERTY(bool running READ running NOTIFY changed)
@@ -37,7 +38,7 @@ public:
                        const SerialTimings &timings, QObject *parent = nullptr);
     ~RfidScannerService() override;
 
-    bool running() const { return m_connected || m_connecting; }
+    bool running() const override { return m_connected || m_connecting; }
     QString statusText() const { return m_statusText; }
     QString lastRaw() const { return m_lastRaw; }
     QString lastUid() const { return m_lastUid; }

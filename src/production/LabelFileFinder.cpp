@@ -2,6 +2,7 @@
 
 #include "platform/FileStamp.h"
 #include "platform/NativeStringQt.h"
+#include "platform/VolumeInfo.h"
 #include "production/PrintUid.h"
 
 #include <QDateTime>
@@ -36,6 +37,11 @@ QString absoluteClean(const QString &path)
 }
 
 } // namespace
+
+bool LabelFileFinder::platformKeepsDirectoryTimes(const QString &root)
+{
+    return platform::volumeKeepsDirectoryTimes(platform::toNativePath(root));
+}
 
 int LabelFileFinder::scoreFor(const QString &fileName, int rootNumber)
 {
@@ -137,6 +143,7 @@ QVector<LabelFileFinder::Candidate> LabelFileFinder::find(const QStringList &roo
         if (root.isEmpty() || !QFileInfo(root).isDir())
             continue;
         const int rootNumber = i + 1;
+        const bool relist = fresh || !m_volumeProbe || !m_volumeProbe(root);
         QStringList pending { absoluteClean(root) };
         while (!pending.isEmpty()) {
             const QString dirPath = pending.takeLast();
@@ -144,7 +151,7 @@ QVector<LabelFileFinder::Candidate> LabelFileFinder::find(const QStringList &roo
             if (walked.contains(dirPath))
                 continue;
             walked.insert(dirPath);
-            const Directory *directory = visit(dirPath, fresh);
+            const Directory *directory = visit(dirPath, relist);
             if (!directory)
                 continue;
             pending << directory->subdirectories;

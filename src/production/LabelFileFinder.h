@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QVector>
 
+#include <functional>
+
 // Finds the label and picture files whose names carry a UID under the search roots.
 //
 // Walking 100,000 files for every scan is slow, so each directory's listing is kept
@@ -14,6 +16,8 @@
 // changes its directory's times; the age check covers a change that lands in the same
 // clock tick as the listing (coarse file-system clocks), so a file that appeared just
 // before a scan is never missed. Every directory's times are read on every search.
+// Kept listings are used only on volumes that update directory times (the platform
+// layer says which); on FAT, exFAT and network shares every search walks the folders.
 class LabelFileFinder
 {
 public:
@@ -49,6 +53,11 @@ public:
     static constexpr qint64 kFineSettleMs = 200;
     void clear() { m_dirs.clear(); }
 
+    // Whether the volume of a root keeps directory times; the platform's answer by default.
+    using VolumeProbe = std::function<bool(const QString &root)>;
+    void setVolumeProbe(VolumeProbe probe) { m_volumeProbe = std::move(probe); }
+    static bool platformKeepsDirectoryTimes(const QString &root);
+
 private:
     struct Directory
     {
@@ -68,4 +77,5 @@ private:
     quint64 m_pass = 0;
     qint64 m_settleMs = 2500;
     Stats m_stats;
+    VolumeProbe m_volumeProbe = &LabelFileFinder::platformKeepsDirectoryTimes;
 };

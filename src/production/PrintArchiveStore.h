@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/HeartbeatFigures.h"
+
 #include <QDate>
 #include <QHash>
 #include <QJsonObject>
@@ -22,7 +24,7 @@ class QNetworkAccessManager;
 // "archive_event" for the server; events the server did not get wait in the
 // client outbox. The authoritative list and the statistics come back with the
 // snapshot.
-class PrintArchiveStore : public QObject
+class PrintArchiveStore : public QObject, public PendingEventsSource
 {
     Q_OBJECT
     Q_PROPERTY(QVariantList recentEvents READ recentEvents NOTIFY changed)
@@ -44,7 +46,7 @@ public:
     QVariantList availableDates() const { return m_availableDates; }
     QString lastStatus() const { return m_lastStatus; }
     bool busy() const { return m_busy; }
-    int pendingCount() const { return m_pendingCount; }
+    int pendingCount() const override { return m_pendingCount; }
 
     // The server's statistics of the last snapshot, under canonical keys:
     // todayCount, yesterdayCount, todayArea, yesterdayArea, monthArea,

@@ -4,11 +4,11 @@
 #include "common/JsonRead.h"
 #include "serverlink/ServerRequest.h"
 #include "settings/AppSettings.h"
+#include "settings/ScriptEntries.h"
 
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QNetworkRequest>
-#include <QRegularExpression>
 
 namespace {
 
@@ -53,21 +53,6 @@ ConfigPushService::ConfigPushService(AppSettings *settings, Journal *eventLog, Q
 {
 }
 
-QString ConfigPushService::slugify(const QString &text)
-{
-    QString slug;
-    for (const QChar c : text.trimmed().toLower()) {
-        const bool keep = (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'_' || c == u'-'
-            || c == u'.';
-        slug.append(keep ? c : QChar(u'_'));
-    }
-    while (slug.contains(QLatin1String("__")))
-        slug.replace(QLatin1String("__"), QLatin1String("_"));
-    static const QRegularExpression edges(QStringLiteral("^[_.-]+|[_.-]+$"));
-    slug.remove(edges);
-    return slug.left(80);
-}
-
 QJsonArray ConfigPushService::scriptsCatalog(const QVariantList &entries)
 {
     QJsonArray items;
@@ -76,11 +61,8 @@ QJsonArray ConfigPushService::scriptsCatalog(const QVariantList &entries)
         ++position;
         const QVariantMap entry = value.toMap();
         const QString name = firstText(entry, {"name"});
-        QString id = firstText(entry, {"id", "script_id", "scriptId"});
-        if (id.isEmpty())
-            id = slugify(name);
-        if (id.isEmpty())
-            id = QStringLiteral("script_%1").arg(position);
+        // The same id the machine's script bindings and the server's commands use.
+        const QString id = ScriptEntries::scriptId(entry, position - 1);
         QString launchMode = firstText(entry, {"launchMode", "launch_mode"});
         QString kind = firstText(entry, {"kind"});
         QString fileName = firstText(entry, {"fileName", "filename"});

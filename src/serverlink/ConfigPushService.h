@@ -36,7 +36,6 @@ public:
 
     // The catalogue items sent for the script entries.
     static QJsonArray scriptsCatalog(const QVariantList &entries);
-    static QString slugify(const QString &text);
 
 Q_SIGNALS:
     // One collection's reply was handled (for diagnostics and tests).

@@ -10,14 +10,14 @@
 
 namespace {
 
-int pendingOf(const QObject *object)
+int pendingOf(const PendingEventsSource *source)
 {
-    return object ? object->property("pendingCount").toInt() : 0;
+    return source ? source->pendingCount() : 0;
 }
 
-bool runningOf(const QObject *object)
+bool runningOf(const RunningDevice *device)
 {
-    return object && object->property("running").toBool();
+    return device && device->running();
 }
 
 } // namespace
@@ -26,13 +26,6 @@ HeartbeatSender::HeartbeatSender(AppSettings *settings, QObject *parent)
     : QObject(parent)
     , m_settings(settings)
 {
-}
-
-void HeartbeatSender::setScanners(const QList<QObject *> &scanners)
-{
-    m_scanners.clear();
-    for (QObject *scanner : scanners)
-        m_scanners.append(scanner);
 }
 
 QJsonObject HeartbeatSender::buildBody() const
@@ -52,7 +45,7 @@ QJsonObject HeartbeatSender::buildBody() const
     };
     QJsonArray scanners;
     for (int slot = 1; slot <= kScannerSlots; ++slot) {
-        const QObject *scanner = slot <= m_scanners.size() ? m_scanners.at(slot - 1).data() : nullptr;
+        const RunningDevice *scanner = slot <= m_scanners.size() ? m_scanners.at(slot - 1) : nullptr;
         const bool running = runningOf(scanner);
         payload.insert(slot == 1 ? QStringLiteral("scanner_running")
                                  : QStringLiteral("scanner%1_running").arg(slot),

@@ -1,5 +1,6 @@
 #include "serverlink/ServerIdentityService.h"
 
+#include "common/AppVersion.h"
 #include "common/Journal.h"
 #include "common/JsonRead.h"
 #include "common/LogCategories.h"
@@ -10,8 +11,6 @@
 #include <QSysInfo>
 
 namespace {
-
-const QString kAppVersion = QStringLiteral("2.0.1.18");
 
 QString nestedText(const QJsonObject &object, const char *outer, const char *inner)
 {
@@ -74,7 +73,7 @@ void ServerIdentityService::startOnboarding(Mode mode)
         {QStringLiteral("client_id"), m_settings->clientId()},
         {QStringLiteral("device_name"), m_settings->deviceName()},
         {QStringLiteral("operator_name"), m_settings->operatorName()},
-        {QStringLiteral("app_version"), kAppVersion},
+        {QStringLiteral("app_version"), appVersionText()},
     };
     QString endpoint;
     if (mode == Mode::Create) {

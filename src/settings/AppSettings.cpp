@@ -1,5 +1,6 @@
 #include "settings/AppSettings.h"
 
+#include "common/AppVersion.h"
 #include "common/LogCategories.h"
 #include "settings/ConsumableTabs.h"
 #include "settings/HelpSections.h"
@@ -20,6 +21,22 @@
 
 namespace {
 const QString kDefaultAppName = QStringLiteral("VornClient");
+
+QString &dataDirectoryOverride()
+{
+    static QString path;
+    return path;
+}
+
+QString resolveDataDirectory()
+{
+    if (!dataDirectoryOverride().isEmpty())
+        return dataDirectoryOverride();
+    QString dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    if (dir.isEmpty())
+        dir = QDir::homePath() + QStringLiteral("/AppData/Roaming/VornClient");
+    return dir;
+}
 
 bool validRow(const QVariantList &list, int row)
 {
@@ -50,9 +67,18 @@ void setRowField(QVariantList &list, int row, const QString &field, const QVaria
 }
 } // namespace
 
+void AppSettings::setDataDirectoryOverride(const QString &path)
+{
+    dataDirectoryOverride() = path;
+}
+
 AppSettings::AppSettings(QObject *parent)
     : QObject(parent)
+    , m_appDataDir(resolveDataDirectory())
 {
+    // Made once here: every file of the client lives below it.
+    if (!QDir().mkpath(m_appDataDir))
+        qCWarning(lcSettings) << "cannot create the data folder" << m_appDataDir;
     m_s.deviceName = QSysInfo::machineHostName().trimmed();
     if (m_s.deviceName.isEmpty())
         m_s.deviceName = QStringLiteral("VornClient-PC");
@@ -86,28 +112,19 @@ QVariantList AppSettings::sidebarItems() const
 
 QString AppSettings::appVersion() const
 {
-    return QStringLiteral("2.0.1.18");
+    return appVersionText();
 }
 
-QString AppSettings::appDataDir() const
-{
-    QString dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    if (dir.isEmpty())
-        dir = QDir::homePath() + QStringLiteral("/AppData/Roaming/VornClient");
-    if (!QDir().mkpath(dir))
-        qCWarning(lcSettings) << "cannot create the data folder" << dir;
-    return dir;
-}
-
-QString AppSettings::settingsPath() const { return appDataDir() + QStringLiteral("/settings.json"); }
-QString AppSettings::identityCachePath() const { return appDataDir() + QStringLiteral("/identity.json"); }
-QString AppSettings::clientBufferPath() const { return appDataDir() + QStringLiteral("/client_buffer.sqlite"); }
+QString AppSettings::appDataDir() const { return m_appDataDir; }
+QString AppSettings::settingsPath() const { return m_appDataDir + QStringLiteral("/settings.json"); }
+QString AppSettings::identityCachePath() const { return m_appDataDir + QStringLiteral("/identity.json"); }
+QString AppSettings::clientBufferPath() const { return m_appDataDir + QStringLiteral("/client_buffer.sqlite"); }
 QString AppSettings::runtimeScriptsPath() const { return {}; }
-QString AppSettings::suppliesStatePath() const { return appDataDir() + QStringLiteral("/supplies_state.json"); }
+QString AppSettings::suppliesStatePath() const { return m_appDataDir + QStringLiteral("/supplies_state.json"); }
 
 bool AppSettings::dirty() const
 {
-    return SettingsJsonWriter::persistedText(m_s) != m_lastSavedState;
+    return !samePersisted(m_s, m_savedState);
 }
 
 QJsonObject AppSettings::localSettingsObject() const
@@ -151,9 +168,9 @@ void AppSettings::updateBaud(int &field, int value)
 void AppSettings::mutate(const std::function<void()> &edit)
 {
     const bool before = onboardingRequired();
-    const QString was = SettingsJsonWriter::fullText(m_s);
+    const SettingsState was = m_s;
     edit();
-    if (SettingsJsonWriter::fullText(m_s) != was)
+    if (!sameState(m_s, was))
         commitChange(before);
 }
 
@@ -290,7 +307,7 @@ bool AppSettings::load()
         qCInfo(lcSettings) << "first run, writing settings to" << appDataDir();
         ok = save();
     } else {
-        m_lastSavedState = SettingsJsonWriter::persistedText(m_s);
+        markSaved();
     }
     Q_EMIT changed();
     if (onboardingRequired() != before)
@@ -303,6 +320,12 @@ bool AppSettings::reload()
     return load();
 }
 
+void AppSettings::markSaved()
+{
+    m_savedState = m_s;
+    m_lastSavedState = SettingsJsonWriter::persistedText(m_s);
+}
+
 bool AppSettings::writeFiles()
 {
     const bool localOk = SettingsFileStore::writeWithBackup(
@@ -311,7 +334,7 @@ bool AppSettings::writeFiles()
         identityCachePath(), SettingsJsonWriter::identityObject(m_s).toIndentedJson());
     if (!localOk || !identityOk)
         return false;
-    m_lastSavedState = SettingsJsonWriter::persistedText(m_s);
+    markSaved();
     return true;
 }
 
@@ -358,7 +381,7 @@ bool AppSettings::applyServerPayload(const QVariantMap &payload)
     const bool before = onboardingRequired();
     SettingsRules::normalizeScriptBindings(m_s);
     SettingsState next = ServerPayloadPatch::applied(m_s, patch);
-    if (SettingsJsonWriter::fullText(next) == SettingsJsonWriter::fullText(m_s))
+    if (sameState(next, m_s))
         return false;
     m_s = next;
     SettingsRules::normalizeScriptBindings(m_s);

@@ -87,6 +87,11 @@ class AppSettings : public QObject
 public:
     explicit AppSettings(QObject *parent = nullptr);
 
+    // Points every settings store made afterwards at this folder instead of the
+    // platform's data location; empty restores the default. For tests and tools: the
+    // client itself takes no options.
+    static void setDataDirectoryOverride(const QString &path);
+
     QString franchiseName() const { return m_s.franchiseName; }
     QString operatorName() const { return m_s.operatorName; }
     QString tenantId() const { return m_s.tenantId; }
@@ -287,8 +292,11 @@ private:
     void updateComPort(QString &field, const QString &value);
     void updateComBaud(int &field, int value);
     bool writeFiles();
+    void markSaved();
 
     SettingsState m_s;
+    QString m_appDataDir;
     QString m_lastSavedState;
+    SettingsState m_savedState;
     QString m_serviceBlockNotice;
 };

@@ -7,6 +7,8 @@
 #include <QVariantList>
 #include <QVariantMap>
 
+#include <tuple>
+
 // Every value the settings store keeps, as plain data. AppSettings owns one;
 // the JSON readers and writers work on it without touching signals.
 struct SettingsState
@@ -72,4 +74,78 @@ struct SettingsState
     QString uidSearchRoot2;
     QString uidSearchRoot3;
     QVariantMap scriptBindings;
+
+    // Every value that a save writes, for change detection without building JSON. The
+    // branding object is left out: only its effect (the app name) is kept. Add a new
+    // field here too.
+    auto persistedFields() const
+    {
+        return std::tie(franchiseName,
+                        operatorName,
+                        tenantId,
+                        deviceId,
+                        clientId,
+                        deviceName,
+                        serverUrl,
+                        bootstrapEndpoint,
+                        deviceRegisterEndpoint,
+                        clientConfigEndpoint,
+                        apiKey,
+                        cabinetUrl,
+                        onboardingCompleted,
+                        gsConfirmEndpoint,
+                        orderScanConfirmMode,
+                        eventEndpoint,
+                        snapshotEndpoint,
+                        wbToken,
+                        ozonClientId,
+                        ozonApiKey,
+                        ozonApiBase,
+                        employeeInoutMode,
+                        helpTitle,
+                        sidebarOrder,
+                        hiddenTabs,
+                        featureFlags,
+                        links,
+                        consumableTabs,
+                        wallBindings,
+                        helpSections,
+                        scriptEntries,
+                        displayAppName,
+                        wbPath,
+                        ozonPath,
+                        ymPath,
+                        yandexLabelsPath,
+                        warehousePath,
+                        wbLabelsDir,
+                        ozonLabelsDir,
+                        marelaRollsDir,
+                        picturesMarelaDir,
+                        ivraRollsDir,
+                        labelPrinterName,
+                        yandexLabelPrinterName,
+                        comPort,
+                        comBaudRate,
+                        comPort2,
+                        comBaudRate2,
+                        scannerPorts,
+                        rfidPort,
+                        rfidBaudRate,
+                        uidSearchRoot1,
+                        uidSearchRoot2,
+                        uidSearchRoot3,
+                        scriptBindings);
+    }
 };
+
+inline bool samePersisted(const SettingsState &a, const SettingsState &b)
+{
+    return a.persistedFields() == b.persistedFields();
+}
+
+// Also the values kept only in memory.
+inline bool sameState(const SettingsState &a, const SettingsState &b)
+{
+    return samePersisted(a, b) && a.cabinetLogin == b.cabinetLogin
+        && a.cabinetPassword == b.cabinetPassword;
+}

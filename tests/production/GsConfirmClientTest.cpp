@@ -36,7 +36,7 @@ private:
 
 void GsConfirmClientTest::initTestCase()
 {
-    qputenv("XDG_DATA_HOME", m_data.path().toUtf8());
+    AppSettings::setDataDirectoryOverride(m_data.path());
     m_server.route(QStringLiteral("/gs"), [this](const QHttpServerRequest &request) {
         m_bodies << request.body();
         m_contentTypes << request.value("Content-Type");

@@ -115,6 +115,7 @@ private Q_SLOTS:
     void uidExtractionAndNames();
     void scoringCacheAndRename();
     void finderSeesFreshFiles();
+    void finderWalksVolumesWithoutDirectoryTimes();
     void quickScansPrintInOrder();
     void failuresLeaveFilesAlone();
     void spreadsheetAndPrinterChoice();
@@ -297,6 +298,41 @@ void UidPrintServiceTest::finderSeesFreshFiles()
     writeJunk(dir.filePath(QStringLiteral("a/1/555555.txt")));
     writeJunk(dir.filePath(QStringLiteral("a/1/.555555.png")));
     QCOMPARE(finder.find(roots, QStringLiteral("555555")).size(), 0);
+}
+
+// On FAT, exFAT and network shares a folder's time may stay put when a label is added,
+// so nothing kept from an earlier walk may stand in for reading the folder.
+void UidPrintServiceTest::finderWalksVolumesWithoutDirectoryTimes()
+{
+    QTemporaryDir dir;
+    QVERIFY(LabelFileFinder::platformKeepsDirectoryTimes(dir.path()));
+    QVERIFY(!LabelFileFinder::platformKeepsDirectoryTimes(dir.filePath(QStringLiteral("missing"))));
+
+    for (int folder = 0; folder < 5; ++folder) {
+        QDir().mkpath(dir.filePath(QString::number(folder)));
+        writeJunk(dir.filePath(QStringLiteral("%1/печать_%2.pdf").arg(folder).arg(300000 + folder)));
+    }
+    const QStringList roots { dir.path() };
+    QStringList probed;
+    LabelFileFinder finder;
+    finder.setSettleMs(0);
+    finder.setVolumeProbe([&probed](const QString &root) {
+        probed << root;
+        return false;
+    });
+    for (int round = 0; round < 3; ++round) {
+        QCOMPARE(finder.find(roots, QStringLiteral("300003")).size(), 1);
+        QCOMPARE(finder.lastStats().directoriesReused, 0);
+        QCOMPARE(finder.lastStats().directoriesListed, 6);
+    }
+    QCOMPARE(probed, QStringList(3, dir.path()));
+
+    // The same folders on a volume that keeps directory times are read once.
+    finder.setVolumeProbe([](const QString &) { return true; });
+    QTest::qWait(20);
+    finder.find(roots, QStringLiteral("300003"));
+    QCOMPARE(finder.find(roots, QStringLiteral("300003")).size(), 1);
+    QCOMPARE(finder.lastStats().directoriesReused, 6);
 }
 
 void UidPrintServiceTest::quickScansPrintInOrder()

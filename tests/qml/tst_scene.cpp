@@ -25,7 +25,7 @@ private:
 void TestScene::initTestCase()
 {
     QVERIFY(m_home.isValid());
-    qputenv("XDG_DATA_HOME", m_home.path().toUtf8());
+    AppSettings::setDataDirectoryOverride(m_home.path());
 }
 
 void TestScene::loadsWithoutWarnings()
@@ -35,7 +35,8 @@ void TestScene::loadsWithoutWarnings()
     AppSettings settings;
     settings.load();
     QVERIFY(settings.appDataDir().startsWith(m_home.path()));
-    ClientServices services(settings);
+    EventLogModel eventLog;
+    ClientServices services(settings, eventLog);
     QQmlApplicationEngine engine;
     services.publish(engine.rootContext());
 

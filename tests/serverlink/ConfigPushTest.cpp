@@ -1,6 +1,7 @@
 #include "ServerLinkSandbox.h"
 
 #include "serverlink/ConfigPushService.h"
+#include "settings/ScriptEntries.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -22,22 +23,25 @@ private:
 private Q_SLOTS:
     void catalogueItems()
     {
-        QCOMPARE(ConfigPushService::slugify(QStringLiteral("  Выгрузка WB: Этикетки__v2!  ")),
+        QCOMPARE(ScriptEntries::slug(QStringLiteral("  Выгрузка WB: Этикетки__v2!  ")),
                  QStringLiteral("wb_v2"));
-        QCOMPARE(ConfigPushService::slugify(QStringLiteral("..Rip-Hot.Folder__")), QStringLiteral("rip-hot.folder"));
-        QCOMPARE(ConfigPushService::slugify(QString(100, u'a')).size(), 80);
+        QCOMPARE(ScriptEntries::slug(QStringLiteral("..Rip-Hot.Folder__")), QStringLiteral("rip-hot.folder"));
+        QCOMPARE(ScriptEntries::slug(QString(100, u'a')).size(), 80);
 
         const QJsonArray items = ConfigPushService::scriptsCatalog(QVariantList{
             QVariantMap{{"name", "Rip Sync"}, {"path", "C:/scripts/rip_sync.py"}, {"arguments", "--fast"},
                         {"enabled", false}, {"launchMode", "manual"}},
-            QVariantMap{{"name", "Счёт"}, {"script_id", "count"}, {"kind", "python"}, {"fileName", "c.py"}},
+            QVariantMap{{"name", "Счёт"}, {"script_id", " Count Job "}, {"kind", "python"}, {"fileName", "c.py"}},
             QVariantMap{},
         });
         QCOMPARE(items.size(), 3);
         QCOMPARE(items.at(0).toObject(),
                  (QJsonObject{{"id", "rip_sync"}, {"title", "Rip Sync"}, {"enabled", false}, {"launch_mode", "manual"},
                               {"arguments", "--fast"}, {"kind", "custom"}, {"filename", "rip_sync.py"}}));
-        QCOMPARE(items.at(1).toObject().value(QStringLiteral("id")).toString(), QStringLiteral("count"));
+        // An explicit id goes out as the slug the machine's bindings are keyed by.
+        QCOMPARE(items.at(1).toObject().value(QStringLiteral("id")).toString(), QStringLiteral("count_job"));
+        QCOMPARE(items.at(1).toObject().value(QStringLiteral("id")).toString(),
+                 ScriptEntries::buildBindings({QVariantMap{{"name", "Счёт"}, {"script_id", " Count Job "}}}).firstKey());
         QCOMPARE(items.at(1).toObject().value(QStringLiteral("filename")).toString(), QStringLiteral("c.py"));
         QCOMPARE(items.at(2).toObject().value(QStringLiteral("id")).toString(), QStringLiteral("script_3"));
         QCOMPARE(items.at(2).toObject().value(QStringLiteral("title")).toString(), QStringLiteral("Скрипт 3"));

@@ -20,12 +20,17 @@ private Q_SLOTS:
         box.settings->setScannerPort(1, QStringLiteral("/dev/ttyUSB0"));
         box.settings->setScannerPort(3, QStringLiteral("COM7"));
 
-        // Stand-ins exposing the properties the real services publish.
-        QObject scanner1, scanner3, rfid, consumables;
-        scanner1.setProperty("running", true);
-        scanner3.setProperty("running", false);
-        rfid.setProperty("running", true);
-        consumables.setProperty("pendingCount", 4);
+        // Stand-ins for the services, which live in layers above the server link.
+        struct Device : RunningDevice {
+            bool on;
+            explicit Device(bool value) : on(value) {}
+            bool running() const override { return on; }
+        };
+        struct Outbox : PendingEventsSource {
+            int pendingCount() const override { return 4; }
+        };
+        const Device scanner1(true), scanner3(false), rfid(true);
+        const Outbox consumables;
 
         HeartbeatSender heartbeat(box.settings.get());
         heartbeat.setScanners({&scanner1, nullptr, &scanner3});

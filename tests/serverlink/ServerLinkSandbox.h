@@ -25,11 +25,12 @@ struct ServerLinkSandbox
 
     ServerLinkSandbox()
     {
-        // The settings' data folder follows XDG_DATA_HOME on Linux.
-        qputenv("XDG_DATA_HOME", dir.path().toUtf8());
+        AppSettings::setDataDirectoryOverride(dir.filePath(QStringLiteral("VornClient/VornClient")));
         server.listenOn(QHostAddress::LocalHost, 0);
         settings = std::make_unique<AppSettings>();
     }
+
+    ~ServerLinkSandbox() { AppSettings::setDataDirectoryOverride(QString()); }
 
     QString url() const { return server.baseUrl().toString(); }
 

@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "settings/AppSettings.h"
+
 // Points the platform data location at a fresh temporary folder, so a test
 // never reads or writes a real installation's settings.
 class SettingsSandbox
@@ -15,8 +17,9 @@ public:
     {
         QCoreApplication::setOrganizationName(QStringLiteral("VornClient"));
         QCoreApplication::setApplicationName(QStringLiteral("VornClient"));
-        qputenv("XDG_DATA_HOME", QFile::encodeName(m_root.path()));
+        AppSettings::setDataDirectoryOverride(dataDir());
     }
+    ~SettingsSandbox() { AppSettings::setDataDirectoryOverride(QString()); }
 
     bool isValid() const { return m_root.isValid(); }
     QString root() const { return m_root.path(); }

@@ -64,10 +64,12 @@ void SettingsStoreTest::dataFolderFollowsPlatformLocation()
     QCOMPARE(settings.runtimeScriptsPath(), QString());
     QCOMPARE(settings.appVersion(), QStringLiteral("2.0.1.18"));
 
-    // The folder is created again whenever it is asked for.
+    // Asking for a path touches nothing; a save brings a vanished folder back.
     QVERIFY(QDir(m_box->dataDir()).removeRecursively());
-    QVERIFY(!settings.appDataDir().isEmpty());
-    QVERIFY(QFileInfo(m_box->dataDir()).isDir());
+    QCOMPARE(settings.settingsPath(), m_box->file(QStringLiteral("settings.json")));
+    QVERIFY(!QFileInfo::exists(m_box->dataDir()));
+    QVERIFY(settings.save());
+    QVERIFY(QFileInfo(m_box->file(QStringLiteral("settings.json"))).isFile());
 }
 
 void SettingsStoreTest::firstRunWritesBothFilesInKeyOrder()
