@@ -151,7 +151,8 @@ void StaffRoutes::registerRoutes(DevServer &server)
         const QJsonObject employee = findEmployee(tenant, id, QString());
         if (employee.isEmpty()) {
             return QJsonObject{{"result", QJsonObject{{"status", "ok"}, {"action", "ignored"}, {"employee_id", id}}},
-                               {"revision", tenant.revisionText()}};
+                               {"revision", tenant.revisionText()},
+                               {"snapshot", SnapshotRoutes::buildSnapshot(tenant)}};
         }
         QString action = QStringLiteral("in");
         if (presentToday(tenant, id))
@@ -168,6 +169,7 @@ void StaffRoutes::registerRoutes(DevServer &server)
         if (employee.isEmpty() && !tagId.isEmpty())
             employee = findEmployee(tenant, tagId, QString());
         if (employee.isEmpty()) {
+            // No snapshot: the client names a card event after the last attendance row.
             return QJsonObject{{"result", QJsonObject{{"status", "ok"}, {"action", "not_found"}, {"uid", uid}}},
                                {"revision", tenant.revisionText()}};
         }

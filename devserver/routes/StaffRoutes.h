@@ -6,8 +6,9 @@
 // an employee who has not come in today and otherwise activates them at the
 // scanned workplace (with inout_mode "qr" a second scan is the departure);
 // "rfid_inout" resolves the card and toggles arrival and departure, answering
-// "not_found" for an unknown card. Both append to "attendance" and answer with the
-// result and a fresh snapshot. "employees_replace" stores the list (and a
+// "not_found" for an unknown card. A recognised person is appended to "attendance";
+// the answers carry the result and a fresh snapshot, except "not_found" (the client
+// names a card event after the snapshot's last attendance row). "employees_replace" stores the list (and a
 // non-empty schedule) with a new revision.
 class StaffRoutes : public DevRouteSet
 {

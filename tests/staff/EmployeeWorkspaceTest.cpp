@@ -89,6 +89,7 @@ private Q_SLOTS:
         Setup s;
         QVERIFY(s.store->processRfidCard(QStringLiteral("ff ff 00 00")));
         QTRY_COMPARE_WITH_TIMEOUT(s.store->lastStatus(), QStringLiteral("RFID: карта не привязана (FFFF0000)"), kWait);
+        QVERIFY(s.box.hasLogEntry(s.store->lastStatus()));
     }
 
     void plainScanOfCardPostsRfidEvent()
