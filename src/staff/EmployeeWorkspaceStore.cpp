@@ -217,6 +217,8 @@ void EmployeeWorkspaceStore::setAttendanceDate(const QString &value)
 
 void EmployeeWorkspaceStore::setAttendanceOnlySelected(bool value)
 {
+    if (value == m_days.attendanceOnlySelected())
+        return;
     m_days.setAttendanceOnlySelected(value);
     rebuildAttendance();
     Q_EMIT changed();
@@ -232,6 +234,8 @@ void EmployeeWorkspaceStore::setArchiveDate(const QString &value)
 
 void EmployeeWorkspaceStore::setArchiveOnlySelected(bool value)
 {
+    if (value == m_days.archiveOnlySelected())
+        return;
     m_days.setArchiveOnlySelected(value);
     rebuildArchive();
     Q_EMIT changed();
