@@ -5,6 +5,7 @@
 //      (15 s of noise without line ends, 15 s of endless lines) and after it.
 #include "app/EventLogModel.h"
 #include "devices/ComScannerService.h"
+#include "devices/SerialPortWatcher.h"
 #include "settings/AppSettings.h"
 
 #include <QCoreApplication>
@@ -191,7 +192,8 @@ int main(int argc, char *argv[])
     AppSettings settings;
     settings.setScannerPort(1, pty.path);
     EventLogModel log;
-    ComScannerService scanner(&settings, &log, 1);
+    SerialPortWatcher ports;
+    ComScannerService scanner(&settings, &log, 1, &ports);
     scanner.start();
     if (!waitFor(scanner, 10000)) {
         std::fprintf(stderr, "scanner did not connect: %s\n", qPrintable(scanner.statusText()));

@@ -3,6 +3,7 @@
 #include "app/EventLogModel.h"
 #include "devices/ComScannerService.h"
 #include "devices/RfidScannerService.h"
+#include "devices/SerialPortWatcher.h"
 #include "feeds/ClientNoticesService.h"
 #include "feeds/ReleaseNotesService.h"
 #include "production/OrdersApiService.h"
@@ -78,7 +79,9 @@ private:
 
     // Services that talk to the server and the devices.
     ServerIdentityService m_identityService;
-    // Serial devices: each service owns its port thread and shuts it down when destroyed.
+    // Serial devices: each service owns its port thread and shuts it down when destroyed;
+    // one watcher follows the ports present in the system for all of them.
+    SerialPortWatcher m_serialPorts;
     ComScannerService m_scanner1;
     ComScannerService m_scanner2;
     ComScannerService m_scanner3;

@@ -2,34 +2,17 @@
 
 #include "devices/SerialLineWorker.h"
 
-#include <QPointer>
-
-class RfidScannerService;
-
-// Owns the RFID reader's serial port on the reader thread: opens it for reading and
-// writing, frames the reader's lines and writes its commands. Calls and reports carry
-// the connection generation; reports go back through a weak pointer to the service.
+// Owns the RFID reader's serial port on the reader thread: opened for reading and
+// writing, at most 60 lines a second, and the reader's commands written to it.
 class RfidPortWorker : public SerialLineWorker
 {
     Q_OBJECT
 public:
-    RfidPortWorker(RfidScannerService *service, int idleFlushMs);
+    RfidPortWorker(int idleFlushMs, const MonotonicClock &clock);
 
-    void openPort(quint64 generation, const QString &portName, int baudRate);
-    void closePort(quint64 generation);
+    // Writes one command line, only to the connection of that generation.
     void sendCommand(quint64 generation, const QString &text);
-    // closePort, then ends the reader thread's event loop.
-    void shutdown(quint64 generation);
 
-protected:
-    void lineFramed(const QString &text) override;
-    void connectionError(const QString &message, bool fatal) override;
-
-private:
-    template <typename Call>
-    void report(Call call);
-
-    QPointer<RfidScannerService> m_service;
-    quint64 m_generation = 0;
-    QString m_portName;
+Q_SIGNALS:
+    void commandFailed(quint64 generation, const QString &message);
 };

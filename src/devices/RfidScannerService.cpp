@@ -1,16 +1,11 @@
 #include "devices/RfidScannerService.h"
 
-#include "common/Journal.h"
 #include "common/CardUid.h"
-#include "common/LogCategories.h"
+#include "common/Journal.h"
 #include "devices/RfidPortWorker.h"
-#include "devices/SerialPortList.h"
 #include "settings/AppSettings.h"
 
-#include <QDateTime>
-
 namespace {
-constexpr int kDefaultBaud = 9600;
 // A reader repeats the line of a card held against it; within this window it counts once.
 constexpr qint64 kRepeatMs = 250;
 const QString kReadDone = QStringLiteral("данные карты считаны");
@@ -31,157 +26,32 @@ bool isOkLine(const QString &line)
     return line.compare(QLatin1String("OK"), Qt::CaseInsensitive) == 0
         || hasPrefix(line, QLatin1String("OK:"));
 }
-
-int wholeSecondsUp(int ms)
-{
-    return (ms + 999) / 1000;
-}
 } // namespace
 
 RfidScannerService::RfidScannerService(AppSettings *settings, Journal *eventLog,
-                                       QObject *parent)
-    : RfidScannerService(settings, eventLog, SerialTimings(), parent)
+                                       SerialPortWatcher *ports, QObject *parent)
+    : RfidScannerService(settings, eventLog, ports, SerialTimings(), parent)
 {
 }
 
 RfidScannerService::RfidScannerService(AppSettings *settings, Journal *eventLog,
-                                       const SerialTimings &timings, QObject *parent)
-    : QObject(parent)
-    , m_settings(settings)
-    , m_eventLog(eventLog)
-    , m_timings(timings)
+                                       SerialPortWatcher *ports, const SerialTimings &timings,
+                                       QObject *parent)
+    : SerialDeviceService(
+        {QStringLiteral("RFID"), QStringLiteral("RfidScannerService"),
+         [settings] { return settings ? settings->rfidPort() : QString(); },
+         [settings] { return settings ? settings->rfidBaudRate() : 0; },
+         // The reader never reconnects on its own; its port list is sorted as a whole.
+         kRepeatMs, false, false},
+        eventLog, ports, timings, new RfidPortWorker(timings.idleFlushMs, clockOf(timings)), parent)
+    , m_reader(static_cast<RfidPortWorker *>(worker()))
 {
-    // Created without a parent: it moves to the reader thread and is deleted there.
-    m_worker = new RfidPortWorker(this, m_timings.idleFlushMs);
-    m_thread.setObjectName(QStringLiteral("RfidScannerService"));
-    m_worker->moveToThread(&m_thread);
-    connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
-    m_thread.start();
-
-    m_openTimer.setSingleShot(true);
-    m_openTimer.setInterval(m_timings.openTimeoutMs);
-    connect(&m_openTimer, &QTimer::timeout, this, &RfidScannerService::onOpenTimeout);
-
-    const QString port = portName().trimmed();
-    if (!port.isEmpty())
-        m_availablePorts = QStringList{port};
-    m_statusText = QStringLiteral("RFID отключён");
+    listen(m_reader, &RfidPortWorker::commandFailed, &RfidScannerService::onCommandFailed);
 }
 
-RfidScannerService::~RfidScannerService()
+void RfidScannerService::connectionEnded()
 {
-    m_openTimer.stop();
-    ++m_generation;
-    if (m_worker && m_thread.isRunning()) {
-        RfidPortWorker *worker = m_worker;
-        const quint64 generation = m_generation;
-        QMetaObject::invokeMethod(
-            worker, [worker, generation] { worker->shutdown(generation); }, Qt::QueuedConnection);
-    } else {
-        m_thread.quit();
-    }
-    if (m_thread.wait(m_timings.threadStopWaitMs))
-        return;
-
-    qCWarning(lcDevices) << "RFID port thread did not stop in time";
-    if (m_eventLog)
-        m_eventLog->addWarn(QStringLiteral("RFID: поток COM-порта не завершился штатно"));
-    m_thread.requestInterruption();
-    m_thread.quit();
-    if (!m_thread.wait(m_timings.threadKillWaitMs)) {
-        m_thread.terminate();
-        m_thread.wait(m_timings.threadKillWaitMs);
-    }
-}
-
-QString RfidScannerService::portName() const
-{
-    return m_settings ? m_settings->rfidPort() : QString();
-}
-
-int RfidScannerService::baudRate() const
-{
-    const int baud = m_settings ? m_settings->rfidBaudRate() : kDefaultBaud;
-    return baud > 0 ? baud : kDefaultBaud;
-}
-
-void RfidScannerService::setStatus(const QString &text, bool logged)
-{
-    if (text != m_statusText) {
-        m_statusText = text;
-        if (logged && m_eventLog)
-            m_eventLog->addInfo(text);
-    }
-    Q_EMIT changed();
-}
-
-void RfidScannerService::start()
-{
-    if (!m_worker)
-        return;
-    const QString port = portName().trimmed();
-    const int baud = baudRate();
-    if (port.isEmpty()) {
-        setStatus(QStringLiteral("RFID: не выбран COM-порт"), true);
-        return;
-    }
-    if (m_connected && m_currentPort == port && m_currentBaud == baud) {
-        setStatus(QStringLiteral("RFID подключён: %1").arg(port), false);
-        return;
-    }
-
-    ++m_generation;
-    m_connecting = true;
-    m_connected = false;
-    m_currentPort = port;
-    m_currentBaud = baud;
-    setStatus(QStringLiteral("RFID: подключение %1...").arg(port), true);
-    m_openTimer.start();
-
-    RfidPortWorker *worker = m_worker;
-    const quint64 generation = m_generation;
-    QMetaObject::invokeMethod(
-        worker, [worker, generation, port, baud] { worker->openPort(generation, port, baud); },
-        Qt::QueuedConnection);
-}
-
-void RfidScannerService::stop()
-{
-    m_openTimer.stop();
-    ++m_generation;
-    m_connected = m_connecting = false;
-    m_currentBaud = 0;
     dropPendingAction();
-    setStatus(QStringLiteral("RFID отключён"), true);
-    if (m_worker)
-        queueClose();
-}
-
-void RfidScannerService::toggle()
-{
-    if (!m_connected && !m_connecting)
-        start();
-    else
-        stop();
-}
-
-void RfidScannerService::queueClose()
-{
-    RfidPortWorker *worker = m_worker;
-    const quint64 generation = m_generation;
-    QMetaObject::invokeMethod(
-        worker, [worker, generation] { worker->closePort(generation); }, Qt::QueuedConnection);
-}
-
-void RfidScannerService::refreshAvailablePorts()
-{
-    if (m_refreshingPorts)
-        return;
-    m_refreshingPorts = true;
-    Q_EMIT changed();
-    m_availablePorts = SerialPortList::offeredPorts(portName(), false);
-    m_refreshingPorts = false;
-    Q_EMIT changed();
 }
 
 void RfidScannerService::dropPendingAction()
@@ -190,97 +60,16 @@ void RfidScannerService::dropPendingAction()
     m_pendingCommand.clear();
 }
 
-void RfidScannerService::onPortOpened(quint64 generation, const QString &portName, int baudRate)
+void RfidScannerService::onCommandFailed(const QString &message)
 {
-    if (generation != m_generation)
-        return;
-    m_openTimer.stop();
-    m_connected = true;
-    m_connecting = false;
-    m_currentPort = portName;
-    m_currentBaud = baudRate;
-    setStatus(QStringLiteral("RFID подключён: %1").arg(portName), true);
-}
-
-void RfidScannerService::onPortOpenFailed(quint64 generation, const QString &portName,
-                                          const QString &message)
-{
-    if (generation != m_generation)
-        return;
-    m_openTimer.stop();
-    m_connected = m_connecting = false;
-    m_currentBaud = 0;
-    dropPendingAction();
-    setStatus(QStringLiteral("RFID: ошибка открытия %1 (%2)").arg(portName, message), true);
-}
-
-void RfidScannerService::onPortError(quint64 generation, const QString &message, bool fatal)
-{
-    if (generation != m_generation)
-        return;
-    if (fatal) {
-        m_openTimer.stop();
-        m_connected = m_connecting = false;
-        m_currentBaud = 0;
-        dropPendingAction();
-    }
-    setStatus(QStringLiteral("RFID: ошибка %1").arg(message), true);
-}
-
-void RfidScannerService::onPortClosed(quint64 generation)
-{
-    if (generation != m_generation)
-        return;
-    m_openTimer.stop();
-    m_connected = m_connecting = false;
-    m_currentBaud = 0;
-    dropPendingAction();
-    setStatus(QStringLiteral("RFID отключён"), false);
-}
-
-void RfidScannerService::onCommandFailed(quint64 generation, const QString &message)
-{
-    if (generation != m_generation)
-        return;
     dropPendingAction();
     m_lastResponse = message.trimmed();
     Q_EMIT commandResult(false, m_lastResponse);
     setStatus(QStringLiteral("RFID: ошибка отправки команды"), true);
 }
 
-void RfidScannerService::onOpenTimeout()
+void RfidScannerService::acceptLine(const QString &text)
 {
-    if (!m_connecting)
-        return;
-    ++m_generation;
-    m_connected = m_connecting = false;
-    m_currentBaud = 0;
-    dropPendingAction();
-    const QString port = m_currentPort.isEmpty() ? QStringLiteral("COM-порт") : m_currentPort;
-    setStatus(QStringLiteral("RFID: %1 не ответил за %2 сек")
-                  .arg(port)
-                  .arg(wholeSecondsUp(m_timings.openTimeoutMs)),
-              true);
-    queueClose();
-}
-
-void RfidScannerService::onLineReceived(quint64 generation, const QString &text)
-{
-    if (generation != m_generation)
-        return;
-    acceptLine(text);
-}
-
-void RfidScannerService::acceptLine(const QString &line)
-{
-    const QString text = line.trimmed();
-    if (text.isEmpty())
-        return;
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    if (text == m_lastLine && now - m_lastLineAtMs < kRepeatMs)
-        return;
-    m_lastLine = text;
-    m_lastLineAtMs = now;
     m_lastRaw = text;
     Q_EMIT changed();
     Q_EMIT rawLineReceived(text);
@@ -346,8 +135,8 @@ void RfidScannerService::handleUnsolicited(const QString &line)
         setStatus(line, true);
         return;
     }
-    if (m_eventLog)
-        m_eventLog->addInfo(QStringLiteral("RFID RAW: %1").arg(line));
+    if (journal())
+        journal()->addInfo(QStringLiteral("RFID RAW: %1").arg(line));
     // Readers without a prefix send the bare card number.
     if (normalizeCardUid(line).size() >= 4)
         acceptCard(line, line, line);
@@ -376,7 +165,7 @@ void RfidScannerService::finishCommand(bool ok, const QString &message)
 bool RfidScannerService::sendReaderCommand(const QString &action, const QString &command,
                                            const QString &prompt)
 {
-    if (!m_connected || !m_worker) {
+    if (!connected()) {
         setStatus(QStringLiteral("RFID: нет связи (подключи RFID порт)"), true);
         return false;
     }
@@ -385,10 +174,10 @@ bool RfidScannerService::sendReaderCommand(const QString &action, const QString 
     m_lastResponse.clear();
     setStatus(prompt, true);
 
-    RfidPortWorker *worker = m_worker;
-    const quint64 generation = m_generation;
+    RfidPortWorker *reader = m_reader;
+    const quint64 generation = this->generation();
     QMetaObject::invokeMethod(
-        worker, [worker, generation, command] { worker->sendCommand(generation, command); },
+        reader, [reader, generation, command] { reader->sendCommand(generation, command); },
         Qt::QueuedConnection);
     return true;
 }
@@ -403,8 +192,8 @@ bool RfidScannerService::requestWriteCard(const QString &payload)
 {
     const QString text = payload.trimmed();
     if (text.isEmpty()) {
-        if (m_eventLog)
-            m_eventLog->addWarn(QStringLiteral("RFID: нечего записывать на карту."));
+        if (journal())
+            journal()->addWarn(QStringLiteral("RFID: нечего записывать на карту."));
         return false;
     }
     return sendReaderCommand(QStringLiteral("write"), QStringLiteral("WRITE:") + text,

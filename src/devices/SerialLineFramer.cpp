@@ -1,18 +1,14 @@
 #include "devices/SerialLineFramer.h"
 
-#include <QDateTime>
-
 namespace {
-constexpr qint64 kRateWindowMs = 1000;
-
 bool isLineEnd(char c)
 {
     return c == '\r' || c == '\n';
 }
 } // namespace
 
-SerialLineFramer::SerialLineFramer(int maxLinesPerWindow)
-    : m_maxLinesPerWindow(maxLinesPerWindow)
+SerialLineFramer::SerialLineFramer(int maxLinesPerWindow, const MonotonicClock &clock)
+    : m_lineRate(maxLinesPerWindow, clock)
 {
 }
 
@@ -32,8 +28,7 @@ SerialLineFramer::Result SerialLineFramer::flush(QStringList *lines)
 void SerialLineFramer::reset()
 {
     m_buffer.clear();
-    m_windowStartMs = 0;
-    m_windowLines = 0;
+    m_lineRate.reset();
 }
 
 SerialLineFramer::Result SerialLineFramer::extract(bool flushRest, QStringList *lines)
@@ -69,7 +64,7 @@ SerialLineFramer::Result SerialLineFramer::extract(bool flushRest, QStringList *
 
 SerialLineFramer::Result SerialLineFramer::takeLine(const QByteArray &bytes, QStringList *lines)
 {
-    if (!countLine())
+    if (!m_lineRate.count())
         return Result::TooManyLines;
     QString text = QString::fromUtf8(bytes).trimmed();
     if (text.isEmpty())
@@ -78,15 +73,4 @@ SerialLineFramer::Result SerialLineFramer::takeLine(const QByteArray &bytes, QSt
         text.truncate(kMaxLineChars);
     lines->append(text);
     return Result::Ok;
-}
-
-bool SerialLineFramer::countLine()
-{
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    if (m_windowStartMs <= 0 || now - m_windowStartMs >= kRateWindowMs + 1) {
-        m_windowStartMs = now;
-        m_windowLines = 0;
-    }
-    ++m_windowLines;
-    return m_windowLines <= m_maxLinesPerWindow;
 }

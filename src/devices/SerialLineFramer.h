@@ -1,5 +1,7 @@
 #pragma once
 
+#include "devices/RateWindow.h"
+
 #include <QByteArray>
 #include <QStringList>
 
@@ -15,7 +17,7 @@ public:
     static constexpr int kMaxBufferedBytes = 8192;
     static constexpr int kMaxLineChars = 512;
 
-    explicit SerialLineFramer(int maxLinesPerWindow);
+    SerialLineFramer(int maxLinesPerWindow, const MonotonicClock &clock);
 
     // Appends one read and extracts the complete lines (trimmed, non-empty, cut to 512
     // characters) into *lines. Lines found before a guard trips are still handed out.
@@ -30,10 +32,8 @@ public:
 private:
     Result extract(bool flushRest, QStringList *lines);
     Result takeLine(const QByteArray &bytes, QStringList *lines);
-    bool countLine();
 
     QByteArray m_buffer;
-    int m_maxLinesPerWindow;
-    qint64 m_windowStartMs = 0;
-    int m_windowLines = 0;
+    // Every line counts, blank ones too: a stuck trigger sending line ends is a flood.
+    RateWindow m_lineRate;
 };

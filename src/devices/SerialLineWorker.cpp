@@ -1,21 +1,21 @@
 #include "devices/SerialLineWorker.h"
 
 #include "common/LogCategories.h"
+#include "platform/NativeStringQt.h"
 #include "platform/SerialPlatform.h"
 
-#include <QDateTime>
+#include <QThread>
 #include <QTimer>
 
 namespace {
-// A port that reports more errors than this within one second is treated as gone; a
-// hung-up line can otherwise spin the thread on the same error.
 constexpr int kMaxErrorsPerSecond = 5;
 } // namespace
 
-SerialLineWorker::SerialLineWorker(int maxLinesPerSecond, int idleFlushMs, Texts texts)
-    : m_framer(maxLinesPerSecond)
+SerialLineWorker::SerialLineWorker(Config config, int idleFlushMs, const MonotonicClock &clock)
+    : m_config(std::move(config))
     , m_idleFlushMs(idleFlushMs)
-    , m_texts(std::move(texts))
+    , m_framer(m_config.maxLinesPerSecond, clock)
+    , m_errorRate(kMaxErrorsPerSecond, clock)
 {
 }
 
@@ -24,11 +24,37 @@ SerialLineWorker::~SerialLineWorker()
     release(false);
 }
 
-bool SerialLineWorker::openConnection(const QString &portName, int baudRate,
-                                      QIODevice::OpenMode mode, QString *error)
+void SerialLineWorker::openPort(quint64 generation, const QString &portName, int baudRate)
 {
-    tearDown();
+    release(false);
+    m_generation = generation;
+    QString error;
+    if (openConnection(portName, baudRate, &error))
+        Q_EMIT portOpened(generation, portName, baudRate);
+    else
+        Q_EMIT portOpenFailed(generation, portName, error);
+}
 
+void SerialLineWorker::closePort(quint64 generation)
+{
+    m_generation = generation;
+    release(false);
+    Q_EMIT portClosed(generation);
+}
+
+void SerialLineWorker::shutdown(quint64 generation)
+{
+    closePort(generation);
+    QThread::currentThread()->quit();
+}
+
+bool SerialLineWorker::openConnection(const QString &portName, int baudRate, QString *error)
+{
+    // A NUL would cut the name short inside the serial library and open another device.
+    if (!platform::serialPortNameAllowed(platform::toNativePath(portName))) {
+        *error = QStringLiteral("недопустимое имя порта");
+        return false;
+    }
     m_port = new QSerialPort(this);
     m_idleTimer = new QTimer(this);
     m_idleTimer->setSingleShot(true);
@@ -47,35 +73,32 @@ bool SerialLineWorker::openConnection(const QString &portName, int baudRate,
 
     // Errors raised inside open() belong to the open result, not to a live connection.
     m_opening = true;
-    const bool opened = m_port->open(mode);
+    const bool opened = m_port->open(m_config.openMode);
     m_opening = false;
     if (!opened) {
         QString message = m_port->errorString().trimmed();
         if (message.isEmpty())
             message = QStringLiteral("не удалось открыть порт");
-        tearDown();
+        release(false);
         *error = message;
         return false;
     }
     m_framer.reset();
-    m_errorWindowStartMs = 0;
-    m_errorsInWindow = 0;
+    m_errorRate.reset();
     return true;
-}
-
-void SerialLineWorker::tearDown()
-{
-    release(false);
 }
 
 void SerialLineWorker::release(bool deferred)
 {
+    const auto dispose = [deferred](QObject *object) {
+        if (deferred)
+            object->deleteLater();
+        else
+            delete object;
+    };
     if (m_idleTimer) {
         m_idleTimer->stop();
-        if (deferred)
-            m_idleTimer->deleteLater();
-        else
-            delete m_idleTimer;
+        dispose(m_idleTimer);
         m_idleTimer = nullptr;
     }
     m_framer.reset();
@@ -86,10 +109,7 @@ void SerialLineWorker::release(bool deferred)
             m_port->clear(QSerialPort::AllDirections);
             m_port->close();
         }
-        if (deferred)
-            m_port->deleteLater();
-        else
-            delete m_port;
+        dispose(m_port);
         m_port = nullptr;
     }
 }
@@ -123,11 +143,11 @@ void SerialLineWorker::idleFlush()
 void SerialLineWorker::deliver(SerialLineFramer::Result result, const QStringList &lines)
 {
     for (const QString &line : lines)
-        lineFramed(line);
+        Q_EMIT lineReceived(m_generation, line);
     if (result == SerialLineFramer::Result::TooManyBytes)
-        floodStop(m_texts.tooManyBytes);
+        floodStop(QStringLiteral("%1 отдаёт слишком много данных, подключение остановлено").arg(m_config.device));
     else if (result == SerialLineFramer::Result::TooManyLines)
-        floodStop(m_texts.tooManyLines);
+        floodStop(QStringLiteral("%1 отдаёт непрерывный поток данных, подключение остановлено").arg(m_config.device));
 }
 
 void SerialLineWorker::floodStop(const QString &message)
@@ -135,7 +155,7 @@ void SerialLineWorker::floodStop(const QString &message)
     qCWarning(lcDevices) << "flood stop on" << (m_port ? m_port->portName() : QString()) << message;
     // Called from the port's own readyRead or the idle timer's timeout: defer deletion.
     release(true);
-    connectionError(message, true);
+    Q_EMIT portError(m_generation, message, true);
 }
 
 void SerialLineWorker::handleError(QSerialPort::SerialPortError error)
@@ -144,25 +164,15 @@ void SerialLineWorker::handleError(QSerialPort::SerialPortError error)
         return;
     QString message = m_port->errorString().trimmed();
     if (message.isEmpty())
-        message = m_texts.errorFallback;
+        message = m_config.errorFallback;
 
     bool fatal = error == QSerialPort::PermissionError || error == QSerialPort::ResourceError
         || (error == QSerialPort::ReadError && platform::serialReadErrorMeansHangUp());
-    if (!fatal && errorsRepeatTooFast())
+    if (!fatal && !m_errorRate.count())
         fatal = true;
     qCInfo(lcDevices) << "serial error" << error << "on" << m_port->portName() << message
                       << (fatal ? "(connection over)" : "");
     if (fatal)
         release(true);
-    connectionError(message, fatal);
-}
-
-bool SerialLineWorker::errorsRepeatTooFast()
-{
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    if (m_errorWindowStartMs <= 0 || now - m_errorWindowStartMs > 1000) {
-        m_errorWindowStartMs = now;
-        m_errorsInWindow = 0;
-    }
-    return ++m_errorsInWindow > kMaxErrorsPerSecond;
+    Q_EMIT portError(m_generation, message, fatal);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "devices/RateWindow.h"
 #include "devices/SerialLineFramer.h"
 
 #include <QIODevice>
@@ -7,54 +8,67 @@
 #include <QSerialPort>
 #include <QString>
 
+class MonotonicClock;
 class QTimer;
 
-// The part of a port worker that both device kinds share: one QSerialPort per connection,
-// created, read and deleted on the worker's own thread; line framing with the idle flush;
-// flood stops; the mapping of serial errors to "connection over" or "keep going".
-// Subclasses add the queued operations and report to their service.
+// The port side of a serial device, living on the device's own thread: one QSerialPort
+// per connection, created, read and deleted on that thread; line framing with the idle
+// flush; flood stops; the mapping of serial errors to "connection over" or "keep going".
+// The service calls the operations queued onto this thread; everything goes back as
+// queued signals carrying the generation the connection was opened with, so the service
+// drops what belongs to an older connection (and Qt drops what reaches a service that
+// is gone).
 class SerialLineWorker : public QObject
 {
     Q_OBJECT
 public:
-    struct Texts
+    struct Config
     {
-        QString tooManyBytes; // read too large / buffer overflow
-        QString tooManyLines; // line-rate guard tripped
+        int maxLinesPerSecond = 80;
+        QIODevice::OpenMode openMode = QIODevice::ReadOnly;
+        QString device;        // opens the flood-stop messages: "COM-порт"
         QString errorFallback; // a serial error without a text
     };
 
     ~SerialLineWorker() override;
 
+    // Opens a new connection (any previous one is torn down first).
+    void openPort(quint64 generation, const QString &portName, int baudRate);
+    void closePort(quint64 generation);
+    // closePort, then ends the thread's event loop.
+    void shutdown(quint64 generation);
+
+Q_SIGNALS:
+    void portOpened(quint64 generation, const QString &portName, int baudRate);
+    void portOpenFailed(quint64 generation, const QString &portName, const QString &message);
+    void portError(quint64 generation, const QString &message, bool fatal);
+    void portClosed(quint64 generation);
+    void lineReceived(quint64 generation, const QString &text);
+
 protected:
-    SerialLineWorker(int maxLinesPerSecond, int idleFlushMs, Texts texts);
+    SerialLineWorker(Config config, int idleFlushMs, const MonotonicClock &clock);
 
-    // Opens a new connection (any previous one is torn down first). On failure the port
-    // is released and *error holds the library's text, or a fallback.
-    bool openConnection(const QString &portName, int baudRate, QIODevice::OpenMode mode,
-                        QString *error);
-    // Releases the port, its idle timer, the buffer and the rate window.
-    void tearDown();
     QSerialPort *port() const { return m_port; }
-
-    virtual void lineFramed(const QString &text) = 0;
-    virtual void connectionError(const QString &message, bool fatal) = 0;
+    quint64 generation() const { return m_generation; }
 
 private:
+    bool openConnection(const QString &portName, int baudRate, QString *error);
     void readAvailable();
     void idleFlush();
     void handleError(QSerialPort::SerialPortError error);
     void deliver(SerialLineFramer::Result result, const QStringList &lines);
     void floodStop(const QString &message);
+    // Releases the port, its idle timer, the buffer and the rate windows.
     void release(bool deferred);
-    bool errorsRepeatTooFast();
 
-    SerialLineFramer m_framer;
+    Config m_config;
     int m_idleFlushMs;
-    Texts m_texts;
+    SerialLineFramer m_framer;
+    // A port that keeps reporting errors is treated as gone: a hung-up line can spin
+    // the thread on the same error.
+    RateWindow m_errorRate;
+    quint64 m_generation = 0;
     QSerialPort *m_port = nullptr;
     QTimer *m_idleTimer = nullptr;
     bool m_opening = false;
-    qint64 m_errorWindowStartMs = 0;
-    int m_errorsInWindow = 0;
 };

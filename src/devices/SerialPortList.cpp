@@ -7,46 +7,43 @@
 
 #include <algorithm>
 
-QStringList SerialPortList::presentPorts(const QString &configuredPort)
+namespace {
+bool lessIgnoringCase(const QString &a, const QString &b)
+{
+    return a.compare(b, Qt::CaseInsensitive) < 0;
+}
+} // namespace
+
+QStringList SerialPortList::presentPorts(const QStringList &paths)
 {
     QStringList ports;
-    const auto infos = QSerialPortInfo::availablePorts();
-    for (const QSerialPortInfo &info : infos) {
-        const QString name = info.portName().trimmed();
+    const auto add = [&ports](const QString &name) {
         if (!name.isEmpty() && !ports.contains(name))
             ports.append(name);
+    };
+    const auto infos = QSerialPortInfo::availablePorts();
+    for (const QSerialPortInfo &info : infos)
+        add(info.portName().trimmed());
+    for (const QString &path : paths) {
+        const QString name = path.trimmed();
+        if (!name.isEmpty() && platform::serialPathExists(platform::toNativePath(name)))
+            add(name);
     }
-    const QString configured = configuredPort.trimmed();
-    if (!configured.isEmpty() && !ports.contains(configured)
-        && platform::serialPathExists(platform::toNativePath(configured))) {
-        ports.append(configured);
-    }
+    std::sort(ports.begin(), ports.end(), lessIgnoringCase);
     return ports;
 }
 
-QStringList SerialPortList::offeredPorts(const QString &configuredPort, bool configuredFirst)
-{
-    return offeredPorts(presentPorts(configuredPort), configuredPort, configuredFirst);
-}
-
-QStringList SerialPortList::offeredPorts(QStringList present, const QString &configuredPort,
+QStringList SerialPortList::offeredPorts(const QStringList &present, const QString &configuredPort,
                                          bool configuredFirst)
 {
-    QStringList ports = std::move(present);
-    std::sort(ports.begin(), ports.end(), [](const QString &a, const QString &b) {
-        return a.compare(b, Qt::CaseInsensitive) < 0;
-    });
+    QStringList ports = present;
     const QString configured = configuredPort.trimmed();
-    if (!configured.isEmpty() && !ports.contains(configured)) {
-        if (configuredFirst) {
-            ports.prepend(configured);
-        } else {
-            ports.append(configured);
-            std::sort(ports.begin(), ports.end(), [](const QString &a, const QString &b) {
-                return a.compare(b, Qt::CaseInsensitive) < 0;
-            });
-        }
-    }
+    if (configured.isEmpty() || ports.contains(configured))
+        return ports;
+    if (configuredFirst)
+        ports.prepend(configured);
+    else
+        ports.insert(std::lower_bound(ports.begin(), ports.end(), configured, lessIgnoringCase), configured);
     return ports;
 }
 

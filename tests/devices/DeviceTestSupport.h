@@ -1,11 +1,25 @@
 #pragma once
 
 #include "app/EventLogModel.h"
+#include "devices/MonotonicClock.h"
 
 #include <QObject>
 #include <QSemaphore>
 #include <QStringList>
 #include <QThread>
+
+#include <atomic>
+
+// A clock the test moves by hand; the port threads read it too.
+class TestClock : public MonotonicClock
+{
+public:
+    qint64 nowMs() const override { return m_now.load(); }
+    void advance(qint64 ms) { m_now += ms; }
+
+private:
+    std::atomic<qint64> m_now{0};
+};
 
 // Holds a port thread busy until release(), as a driver hanging in an open call would.
 class ThreadBlocker

@@ -3,6 +3,7 @@
 
 #include "devices/ComScannerService.h"
 #include "devices/RfidScannerService.h"
+#include "devices/SerialPortWatcher.h"
 #include "settings/AppSettings.h"
 
 #include <QDir>
@@ -45,15 +46,16 @@ private Q_SLOTS:
             settings.setScannerPort(slot, ports.at(slot - 1)->path());
         settings.setRfidPort(ports.at(6)->path());
         EventLogModel log;
+        SerialPortWatcher watcher;
 
         const int threadsBefore = processThreadCount();
         std::vector<std::unique_ptr<ComScannerService>> scanners;
         for (int slot = 1; slot <= 6; ++slot) {
-            scanners.push_back(std::make_unique<ComScannerService>(&settings, &log, slot));
+            scanners.push_back(std::make_unique<ComScannerService>(&settings, &log, slot, &watcher));
             QCOMPARE(scanners.back()->portThread()->objectName(), QStringLiteral("ComScannerService-%1").arg(slot));
             scanners.back()->start();
         }
-        auto rfid = std::make_unique<RfidScannerService>(&settings, &log);
+        auto rfid = std::make_unique<RfidScannerService>(&settings, &log, &watcher);
         rfid->start();
         QCOMPARE(processThreadCount(), threadsBefore + 7);
         for (const auto &scanner : scanners)
@@ -79,7 +81,7 @@ private Q_SLOTS:
         timings.threadStopWaitMs = 200;
         timings.threadKillWaitMs = 5000;
         const int threadsBefore = processThreadCount();
-        auto scanner = std::make_unique<ComScannerService>(&settings, &log, 4, timings);
+        auto scanner = std::make_unique<ComScannerService>(&settings, &log, 4, nullptr, timings);
         ThreadBlocker blocker(scanner->portThread());
         // The hang clears only after the first wait has given up.
         std::thread releaser([&blocker] {

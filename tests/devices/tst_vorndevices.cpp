@@ -63,7 +63,7 @@ private Q_SLOTS:
         AppSettings settings;
         settings.setScannerPort(1, link);
         EventLogModel log;
-        ComScannerService scanner(&settings, &log, 1);
+        ComScannerService scanner(&settings, &log, 1, nullptr);
         QSignalSpy scans(&scanner, &ComScannerService::scanReceived);
         scanner.start();
         QTRY_COMPARE_WITH_TIMEOUT(scans.count(), 2, kLongWait);
@@ -87,7 +87,7 @@ private Q_SLOTS:
                                 QStringLiteral("--delay"), QStringLiteral("300"), QStringLiteral("NOEND")});
         QVERIFY(quiet);
         settings.setScannerPort(2, bare);
-        ComScannerService second(&settings, &log, 2);
+        ComScannerService second(&settings, &log, 2, nullptr);
         QSignalSpy secondScans(&second, &ComScannerService::scanReceived);
         second.start();
         QTRY_COMPARE_WITH_TIMEOUT(secondScans.count(), 1, kLongWait);
@@ -99,7 +99,7 @@ private Q_SLOTS:
                                 QStringLiteral("--flood"), QStringLiteral("noise")});
         QVERIFY(flood);
         settings.setScannerPort(3, noisy);
-        ComScannerService third(&settings, &log, 3);
+        ComScannerService third(&settings, &log, 3, nullptr);
         third.start();
         QTRY_VERIFY_WITH_TIMEOUT(journal(log).contains(QStringLiteral(
             "Сканер 3: ошибка COM-порт отдаёт слишком много данных, подключение остановлено")), kLongWait);
@@ -118,7 +118,7 @@ private Q_SLOTS:
         AppSettings settings;
         settings.setRfidPort(link);
         EventLogModel log;
-        RfidScannerService rfid(&settings, &log);
+        RfidScannerService rfid(&settings, &log, nullptr);
         QSignalSpy cards(&rfid, &RfidScannerService::cardReceived);
         QSignalSpy reads(&rfid, &RfidScannerService::cardDataRead);
         QSignalSpy results(&rfid, &RfidScannerService::commandResult);
