@@ -64,7 +64,7 @@ private Q_SLOTS:
         EmployeeWorkspaceStore store(box.settings.get(), &box.eventLog);
         store.applySnapshotRoot(QJsonObject{{"employees", box.demoTenant().data.value("employees")}});
         box.settings->setRfidPort(link);
-        RfidScannerService rfid(box.settings.get(), &box.eventLog);
+        RfidScannerService rfid(box.settings.get(), &box.eventLog, nullptr);
         // What the scene's router does with a card.
         connect(&rfid, &RfidScannerService::cardReceived, &store,
                 [&store](const QString &uid, const QString &tagText, const QString &raw) {
@@ -98,7 +98,7 @@ private Q_SLOTS:
                                QStringLiteral("100"), QStringLiteral("--badge"), QStringLiteral("E001")});
         QVERIFY(tool);
         box.settings->setScannerPort(1, link);
-        ComScannerService scanner(box.settings.get(), &box.eventLog, 1);
+        ComScannerService scanner(box.settings.get(), &box.eventLog, 1, nullptr);
         QSignalSpy scans(&scanner, &ComScannerService::scanReceived);
         scanner.start();
         QTRY_COMPARE_WITH_TIMEOUT(scans.count(), 1, kWait);
