@@ -25,7 +25,7 @@ QJsonObject demoRelease();
 
 // Snapshot sections of the demo tenant; each returns the keys it adds.
 QJsonObject demoOrdersSection();    // "orders"
-QJsonObject demoStaffSection();     // "employees", "schedule", "attendance", "active_*"
+QJsonObject demoStaffSection();     // "employees", "schedule", "attendance", "active_employee", "active_cutters"
 QJsonObject demoArchiveSection();   // "archive", "archive_stats"
 QJsonObject demoIssuesSection();    // "bugs", "defects" and their summaries
 QJsonObject demoStockSection();     // "boxes", "inks", "materials", "consumables", "warehouse_places"

@@ -9,6 +9,7 @@
 #include "routes/ScriptRoutes.h"
 #include "routes/SnapshotRoutes.h"
 #include "routes/StockRoutes.h"
+#include "routes/StaffRoutes.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -75,6 +76,7 @@ DevServer::DevServer(QObject *parent)
     addRouteSet(std::make_unique<DevToolRoutes>());
     addRouteSet(std::make_unique<ProductionRoutes>());
     addRouteSet(std::make_unique<StockRoutes>());
+    addRouteSet(std::make_unique<StaffRoutes>());
     addRouteSet(std::make_unique<ScriptRoutes>());
     seed();
 }

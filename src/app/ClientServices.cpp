@@ -33,6 +33,7 @@ ClientServices::ClientServices(AppSettings &settings, EventLogModel &eventLog, Q
     , m_releaseNotes(&m_settings)
     , m_snapshotSync(&m_settings, &m_eventLog)
     , m_configPush(&m_settings, &m_eventLog)
+    , m_employeeWorkspace(&m_settings, &m_eventLog)
     , m_printArchive(&m_settings, &m_eventLog)
     , m_consumables(&m_settings, &m_eventLog)
     , m_gsConfirm(&m_settings)
@@ -124,6 +125,7 @@ void ClientServices::publish(QQmlContext *context)
     context->setContextProperty(QStringLiteral("warehouseOzonModel"), &m_warehouseOzon);
     context->setContextProperty(QStringLiteral("warehouseYmModel"), &m_warehouseYm);
     context->setContextProperty(QStringLiteral("tenantProfile"), &m_tenantProfile);
+    context->setContextProperty(QStringLiteral("employeeWorkspace"), &m_employeeWorkspace);
     context->setContextProperty(QStringLiteral("printArchiveStore"), &m_printArchive);
     context->setContextProperty(QStringLiteral("uidPrintService"), &m_uidPrintService);
     context->setContextProperty(QStringLiteral("consumablesService"), &m_consumables);
@@ -189,7 +191,8 @@ void ClientServices::applySnapshotRoot(const QJsonObject &root)
     m_ordersApi.applySnapshot(map);
     m_consumables.applySnapshotRoot(root);
     m_printArchive.applySnapshotRoot(map);
-    // employeeWorkspace, then issuesLive, go here
+    m_employeeWorkspace.applySnapshotRoot(root);
+    // issuesLive goes here
     refreshDashboard();
 }
 

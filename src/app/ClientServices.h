@@ -17,6 +17,7 @@
 #include "serverlink/SnapshotSyncService.h"
 #include "settings/AppSettings.h"
 #include "settings/TenantProfile.h"
+#include "staff/EmployeeWorkspaceStore.h"
 #include "supplies/GsConfirmClient.h"
 #include "supplies/SupplyListModel.h"
 #include "supplies/WarehouseFileModel.h"
@@ -109,6 +110,7 @@ private:
 
     // Stores and production services.
     TenantProfile m_tenantProfile;
+    EmployeeWorkspaceStore m_employeeWorkspace;
     PrintArchiveStore m_printArchive;
     ConsumablesService m_consumables;
     GsConfirmClient m_gsConfirm;
