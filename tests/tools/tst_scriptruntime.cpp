@@ -39,6 +39,12 @@ class ScriptRuntimeTest : public QObject
         }
         QString status(int index) const { return runtime->entries().value(index).toMap().value("status").toString(); }
         QVariantMap entry(int index) const { return runtime->entries().value(index).toMap(); }
+        // Starts the entry and waits for the script's "ready" line.
+        bool startReady(int index)
+        {
+            runtime->start(index);
+            return QTest::qWaitFor([&] { return runtime->entryLog(index).contains("ready"); }, kWaitMs);
+        }
     };
 
 private Q_SLOTS:
@@ -261,8 +267,7 @@ private Q_SLOTS:
     {
         Rig rig;
         addEntry(*rig.box.settings, "Упрямый", writeScript(rig.scripts, "stubborn.py", kIgnoresTerm));
-        rig.runtime->start(0);
-        QTRY_VERIFY_WITH_TIMEOUT(rig.runtime->entryLog(0).contains("ready"), kWaitMs);
+        QVERIFY(rig.startReady(0));
         const qint64 pid = rig.runtime->processId(0);
 
         QElapsedTimer clock;
@@ -293,8 +298,7 @@ private Q_SLOTS:
     {
         Rig rig;
         addEntry(*rig.box.settings, "Тикер", writeScript(rig.scripts, "tick.py", kTicker));
-        rig.runtime->start(0);
-        QTRY_VERIFY_WITH_TIMEOUT(rig.runtime->entryLog(0).contains("ready"), kWaitMs);
+        QVERIFY(rig.startReady(0));
         const qint64 first = rig.runtime->processId(0);
         rig.runtime->restart(0);
         QTRY_VERIFY_WITH_TIMEOUT(rig.runtime->processId(0) != 0 && rig.runtime->processId(0) != first, kWaitMs);
@@ -367,8 +371,7 @@ private Q_SLOTS:
                              "import os, time\nopen(os.path.join(os.environ['VORN_SCRIPT_DIR'], 'heartbeat.txt'),"
                              " 'w').write('1')\nprint('ready', flush=True)\ntime.sleep(300)\n"));
         QCOMPARE(rig.entry(0).value("heartbeat").toString(), QStringLiteral("пульс: нет"));
-        rig.runtime->start(0);
-        QTRY_VERIFY_WITH_TIMEOUT(rig.runtime->entryLog(0).contains("ready"), kWaitMs);
+        QVERIFY(rig.startReady(0));
         QTRY_VERIFY_WITH_TIMEOUT(rig.entry(0).value("heartbeat").toString().startsWith("пульс: ")
                                      && rig.entry(0).value("heartbeat").toString().endsWith("с назад"),
                                  kWaitMs);
@@ -410,8 +413,7 @@ private Q_SLOTS:
     {
         Rig rig;
         addEntry(*rig.box.settings, "Старый", writeScript(rig.scripts, "old.py", kIgnoresTerm));
-        rig.runtime->start(0);
-        QTRY_VERIFY_WITH_TIMEOUT(rig.runtime->entryLog(0).contains("ready"), kWaitMs);
+        QVERIFY(rig.startReady(0));
         const qint64 pid = rig.runtime->processId(0);
 
         rig.box.settings->setScriptEntryPath(0, rig.scripts.filePath("new.py"));
