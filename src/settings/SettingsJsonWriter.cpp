@@ -53,31 +53,70 @@ OrderedJson SettingsJsonWriter::localObject(const SettingsState &s)
     return o;
 }
 
+namespace {
+
+struct TextField
+{
+    const char *key;
+    QString SettingsState::*member;
+};
+
+// The identity texts in file order, around the onboarding flag; both the identity file
+// and the form sent to the server carry them under these names.
+const TextField kIdentityHead[] = {
+    {"franchiseName", &SettingsState::franchiseName},
+    {"operatorName", &SettingsState::operatorName},
+    {"tenantId", &SettingsState::tenantId},
+    {"deviceId", &SettingsState::deviceId},
+    {"clientId", &SettingsState::clientId},
+    {"deviceName", &SettingsState::deviceName},
+    {"serverUrl", &SettingsState::serverUrl},
+    {"bootstrapEndpoint", &SettingsState::bootstrapEndpoint},
+    {"deviceRegisterEndpoint", &SettingsState::deviceRegisterEndpoint},
+    {"clientConfigEndpoint", &SettingsState::clientConfigEndpoint},
+    {"apiKey", &SettingsState::apiKey},
+    {"cabinetUrl", &SettingsState::cabinetUrl},
+};
+const TextField kIdentityTail[] = {
+    {"gsConfirmEndpoint", &SettingsState::gsConfirmEndpoint},
+    {"orderScanConfirmMode", &SettingsState::orderScanConfirmMode},
+    {"eventEndpoint", &SettingsState::eventEndpoint},
+    {"snapshotEndpoint", &SettingsState::snapshotEndpoint},
+    {"wbToken", &SettingsState::wbToken},
+    {"ozonClientId", &SettingsState::ozonClientId},
+    {"ozonApiKey", &SettingsState::ozonApiKey},
+    {"ozonApiBase", &SettingsState::ozonApiBase},
+    {"employeeInoutMode", &SettingsState::employeeInoutMode},
+};
+
+// The identity file leaves empty texts out, except the confirm mode, which is always kept.
+template<size_t N>
+void writeIdentityTexts(OrderedJson &o, const SettingsState &s, const TextField (&fields)[N])
+{
+    for (const TextField &field : fields) {
+        const QString key = QLatin1String(field.key);
+        if (field.member == &SettingsState::orderScanConfirmMode)
+            o.insert(key, s.*field.member);
+        else
+            o.insertText(key, s.*field.member);
+    }
+}
+
+template<size_t N>
+void writeServerTexts(QJsonObject &o, const SettingsState &s, const TextField (&fields)[N])
+{
+    for (const TextField &field : fields)
+        o.insert(QLatin1String(field.key), s.*field.member);
+}
+
+} // namespace
+
 OrderedJson SettingsJsonWriter::identityObject(const SettingsState &s)
 {
     OrderedJson o;
-    o.insertText(QStringLiteral("franchiseName"), s.franchiseName);
-    o.insertText(QStringLiteral("operatorName"), s.operatorName);
-    o.insertText(QStringLiteral("tenantId"), s.tenantId);
-    o.insertText(QStringLiteral("deviceId"), s.deviceId);
-    o.insertText(QStringLiteral("clientId"), s.clientId);
-    o.insertText(QStringLiteral("deviceName"), s.deviceName);
-    o.insertText(QStringLiteral("serverUrl"), s.serverUrl);
-    o.insertText(QStringLiteral("bootstrapEndpoint"), s.bootstrapEndpoint);
-    o.insertText(QStringLiteral("deviceRegisterEndpoint"), s.deviceRegisterEndpoint);
-    o.insertText(QStringLiteral("clientConfigEndpoint"), s.clientConfigEndpoint);
-    o.insertText(QStringLiteral("apiKey"), s.apiKey);
-    o.insertText(QStringLiteral("cabinetUrl"), s.cabinetUrl);
+    writeIdentityTexts(o, s, kIdentityHead);
     o.insert(QStringLiteral("onboardingCompleted"), s.onboardingCompleted);
-    o.insertText(QStringLiteral("gsConfirmEndpoint"), s.gsConfirmEndpoint);
-    o.insert(QStringLiteral("orderScanConfirmMode"), s.orderScanConfirmMode);
-    o.insertText(QStringLiteral("eventEndpoint"), s.eventEndpoint);
-    o.insertText(QStringLiteral("snapshotEndpoint"), s.snapshotEndpoint);
-    o.insertText(QStringLiteral("wbToken"), s.wbToken);
-    o.insertText(QStringLiteral("ozonClientId"), s.ozonClientId);
-    o.insertText(QStringLiteral("ozonApiKey"), s.ozonApiKey);
-    o.insertText(QStringLiteral("ozonApiBase"), s.ozonApiBase);
-    o.insertText(QStringLiteral("employeeInoutMode"), s.employeeInoutMode);
+    writeIdentityTexts(o, s, kIdentityTail);
     o.insertText(QStringLiteral("helpTitle"), s.helpTitle);
     o.insertIfNotEmpty(QStringLiteral("sidebarOrder"), stringArray(s.sidebarOrder));
     o.insertIfNotEmpty(QStringLiteral("hiddenTabs"), stringArray(s.hiddenTabs));
@@ -93,29 +132,10 @@ OrderedJson SettingsJsonWriter::identityObject(const SettingsState &s)
 QJsonObject SettingsJsonWriter::serverForm(const SettingsState &s)
 {
     QJsonObject o;
-    o.insert(QStringLiteral("franchiseName"), s.franchiseName);
-    o.insert(QStringLiteral("operatorName"), s.operatorName);
-    o.insert(QStringLiteral("tenantId"), s.tenantId);
-    o.insert(QStringLiteral("deviceId"), s.deviceId);
-    o.insert(QStringLiteral("clientId"), s.clientId);
-    o.insert(QStringLiteral("deviceName"), s.deviceName);
-    o.insert(QStringLiteral("serverUrl"), s.serverUrl);
-    o.insert(QStringLiteral("bootstrapEndpoint"), s.bootstrapEndpoint);
-    o.insert(QStringLiteral("deviceRegisterEndpoint"), s.deviceRegisterEndpoint);
-    o.insert(QStringLiteral("clientConfigEndpoint"), s.clientConfigEndpoint);
-    o.insert(QStringLiteral("apiKey"), s.apiKey);
-    o.insert(QStringLiteral("cabinetUrl"), s.cabinetUrl);
+    writeServerTexts(o, s, kIdentityHead);
     o.insert(QStringLiteral("onboardingCompleted"), s.onboardingCompleted);
     o.insert(QStringLiteral("client_setup_completed"), s.onboardingCompleted);
-    o.insert(QStringLiteral("gsConfirmEndpoint"), s.gsConfirmEndpoint);
-    o.insert(QStringLiteral("orderScanConfirmMode"), s.orderScanConfirmMode);
-    o.insert(QStringLiteral("eventEndpoint"), s.eventEndpoint);
-    o.insert(QStringLiteral("snapshotEndpoint"), s.snapshotEndpoint);
-    o.insert(QStringLiteral("wbToken"), s.wbToken);
-    o.insert(QStringLiteral("ozonClientId"), s.ozonClientId);
-    o.insert(QStringLiteral("ozonApiKey"), s.ozonApiKey);
-    o.insert(QStringLiteral("ozonApiBase"), s.ozonApiBase);
-    o.insert(QStringLiteral("employeeInoutMode"), s.employeeInoutMode);
+    writeServerTexts(o, s, kIdentityTail);
     o.insert(QStringLiteral("app_name"), s.displayAppName);
     o.insert(QStringLiteral("help_title"), s.helpTitle);
     o.insert(QStringLiteral("sidebar_order"), stringArray(s.sidebarOrder));
