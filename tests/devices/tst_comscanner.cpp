@@ -295,7 +295,6 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("suffix");
         QTest::newRow("nul") << QString(QChar(0)) + QStringLiteral("tail");
-        QTest::newRow("line feed") << QStringLiteral("\nx");
         QTest::newRow("escape") << QStringLiteral("\x1b[2J");
     }
 

@@ -31,7 +31,6 @@ public:
     void addWarn(const QString &m) override { lines << QStringLiteral("warn: ") + m; }
     void addError(const QString &m) override { lines << QStringLiteral("error: ") + m; }
     QString last() const { return lines.isEmpty() ? QString() : lines.constLast(); }
-    bool has(const QString &line) const { return lines.contains(line); }
     QStringList lines;
 };
 
@@ -140,6 +139,23 @@ inline QList<QPointF> inkOutside(const QImage &image, qreal pixelsPerMm, const Q
         }
     }
     return stray;
+}
+
+// What is wrong with a one-page 58 × 40 mm sticker whose ink must stay inside `allowed`
+// (millimetres); empty when nothing is.
+inline QString stickerProblem(const QString &pdf, const QList<QRectF> &allowed, qreal scale = 6.0)
+{
+    QPdfDocument document;
+    if (document.load(pdf) != QPdfDocument::Error::None || document.pageCount() != 1)
+        return QStringLiteral("not a one-page PDF: ") + pdf;
+    const QSizeF points = document.pagePointSize(0);
+    if (qAbs(points.width() - 58 * kMmToPt) > 1.0 || qAbs(points.height() - 40 * kMmToPt) > 1.0)
+        return QStringLiteral("page %1 x %2 pt").arg(points.width()).arg(points.height());
+    const QList<QPointF> stray = inkOutside(renderOnWhite(pdf, scale), scale * kMmToPt, allowed);
+    if (!stray.isEmpty())
+        return QStringLiteral("%1 dark pixels outside the areas, first at %2,%3 mm")
+            .arg(stray.size()).arg(stray.first().x()).arg(stray.first().y());
+    return {};
 }
 
 } // namespace labelprobe
