@@ -1,5 +1,6 @@
 // The UID print against real folders, the real CUPS PDF printer, the in-process
 // vorn-devserver (spreadsheet stand-in, archive events) and the real orders service.
+#include "JournalProbe.h"
 #include "CupsPdfPrinter.h"
 #include "serverlink/ServerLinkSandbox.h"
 
@@ -45,7 +46,7 @@ struct Workshop
     ServerLinkSandbox box;
     QTemporaryDir folders;
     QString root1, wb, ozon, yandexLabels, ym;
-    QStringList journal; // "level|message", oldest first
+    JournalProbe journal { box.eventLog };
     std::unique_ptr<GsConfirmClient> gs;
     std::unique_ptr<PrintArchiveStore> archive;
     std::unique_ptr<UidPrintService> service;
@@ -66,29 +67,17 @@ struct Workshop
         s.setYmPath(ym);
         s.setLabelPrinterName(cupspdf::printerName());
         s.setGsConfirmEndpoint(box.url() + QStringLiteral("/gs/confirm"));
-        QObject::connect(&box.eventLog, &EventLogModel::entryAdded,
-                         [this](const QString &level, const QString &message, const QString &) {
-                             journal << level + QLatin1Char('|') + message;
-                         });
         if (withGs)
             gs = std::make_unique<GsConfirmClient>(&s);
         archive = std::make_unique<PrintArchiveStore>(&s, &box.eventLog);
         service = std::make_unique<UidPrintService>(&s, &box.eventLog, gs.get(), archive.get());
     }
 
-    bool logged(const QString &message) const
-    {
-        for (const QString &entry : journal) {
-            if (entry.section(QLatin1Char('|'), 1) == message)
-                return true;
-        }
-        return false;
-    }
+    bool logged(const QString &message) const { return journal.has(message); }
     QStringList printedUids() const
     {
         QStringList uids;
-        for (const QString &entry : journal) {
-            const QString message = entry.section(QLatin1Char('|'), 1);
+        for (const QString &message : journal.messages()) {
             if (message.startsWith(QStringLiteral("UID: напечатано ")))
                 uids << message.mid(16);
         }
@@ -366,11 +355,11 @@ void UidPrintServiceTest::failuresLeaveFilesAlone()
     Workshop w;
     QVERIFY(!w.service->printOnly(QStringLiteral("VORN_WALL:{\"a\":1}")));
     QVERIFY(!w.service->printOnly(QStringLiteral("{\"uid\":\"123456\"}")));
-    QVERIFY(w.journal.isEmpty());
+    QVERIFY(w.journal.lines.isEmpty());
 
     QVERIFY(!w.service->printOnly(QStringLiteral("999999")));
     QCOMPARE(w.service->lastStatus(), QStringLiteral("Этикетка не найдена"));
-    QVERIFY(w.journal.contains(QStringLiteral("warn|UID: этикетка не найдена для 999999. Печать остановлена.")));
+    QVERIFY(w.journal.lines.contains(QStringLiteral("warn: UID: этикетка не найдена для 999999. Печать остановлена.")));
 
     // A label that fails to print keeps its name.
     writeJunk(w.wb + QStringLiteral("/печать_444444.png"));
@@ -378,8 +367,8 @@ void UidPrintServiceTest::failuresLeaveFilesAlone()
     QCOMPARE(w.service->lastStatus(), QStringLiteral("Ошибка печати"));
     QVERIFY2(w.service->lastFile().startsWith(QStringLiteral("не удалось прочитать изображение")),
              qPrintable(w.service->lastFile()));
-    QVERIFY(w.journal.contains(QStringLiteral("error|Печать: ") + w.service->lastFile()));
-    QVERIFY(w.journal.contains(QStringLiteral("error|UID: ошибка печати ") + w.service->lastFile()));
+    QVERIFY(w.journal.lines.contains(QStringLiteral("error: Печать: ") + w.service->lastFile()));
+    QVERIFY(w.journal.lines.contains(QStringLiteral("error: UID: ошибка печати ") + w.service->lastFile()));
     QVERIFY(QFile::exists(w.wb + QStringLiteral("/печать_444444.png")));
     writeLabel(w.wb + QStringLiteral("/печать_666666.png"));
 
@@ -413,7 +402,7 @@ void UidPrintServiceTest::spreadsheetAndPrinterChoice()
         writeLabel(w.root1 + QStringLiteral("/печать_wrote0.png"));
         QVERIFY(!w.service->process(QStringLiteral("wrote0")));
         QCOMPARE(w.service->lastStatus(), QStringLiteral("GS не подтвердил запись"));
-        QVERIFY(w.journal.contains(QStringLiteral("error|UID: GS не подтвердил запись: GS вернул wrote <= 0.")));
+        QVERIFY(w.journal.lines.contains(QStringLiteral("error: UID: GS не подтвердил запись: GS вернул wrote <= 0.")));
         QVERIFY(QFile::exists(w.root1 + QStringLiteral("/печать_wrote0.png")));
         const QJsonObject body = w.box.requests(QStringLiteral("/gs/confirm")).last().toObject()
                                      .value("body").toObject();
@@ -437,7 +426,7 @@ void UidPrintServiceTest::spreadsheetAndPrinterChoice()
         Workshop w(false);
         writeLabel(w.root1 + QStringLiteral("/печать_232323.png"));
         QVERIFY(!w.service->process(QStringLiteral("232323")));
-        QVERIFY(w.journal.contains(QStringLiteral("error|UID: GS не подтвердил запись: GS клиент не настроен")));
+        QVERIFY(w.journal.lines.contains(QStringLiteral("error: UID: GS не подтвердил запись: GS клиент не настроен")));
     }
 }
 
@@ -461,9 +450,7 @@ void UidPrintServiceTest::serverJudgedScanPrintsEndToEnd()
     QVERIFY(printed.wait(20000));
     QCOMPARE(w.service->lastFile(), QStringLiteral("напечатано_P01PACK2WB_Море 60х40.png"));
     QVERIFY(w.logged(QStringLiteral("UID: заказ P01PACK2WB подтверждён сервером")));
-    QVERIFY(std::any_of(w.journal.cbegin(), w.journal.cend(), [](const QString &e) {
-        return e.startsWith(QStringLiteral("info|UID: данные подтверждённого скана: raw_scan=P01PACK2WB"));
-    }));
+    QVERIFY(w.journal.hasPrefix(QStringLiteral("UID: данные подтверждённого скана: raw_scan=P01PACK2WB")));
     QTRY_VERIFY_WITH_TIMEOUT(
         [&] {
             for (const QJsonValue &entry : w.box.requests(QStringLiteral("/api/client-event"))) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "JournalProbe.h"
+
 // Reads generated label PDFs back: page size and count with QtPdf, ink positions on a
 // white-backed render, and the symbols zbarimg finds on 203 dpi renders by poppler and QtPdf.
 
@@ -21,18 +23,6 @@ namespace labelprobe {
 
 constexpr qreal kMmToPt = 72.0 / 25.4;
 constexpr int kThermalDpi = 203;
-
-// The journal lines a service wrote, "level: message".
-class RecordingJournal : public Journal
-{
-public:
-    void addInfo(const QString &m) override { lines << QStringLiteral("info: ") + m; }
-    void addSuccess(const QString &m) override { lines << QStringLiteral("success: ") + m; }
-    void addWarn(const QString &m) override { lines << QStringLiteral("warn: ") + m; }
-    void addError(const QString &m) override { lines << QStringLiteral("error: ") + m; }
-    QString last() const { return lines.isEmpty() ? QString() : lines.constLast(); }
-    QStringList lines;
-};
 
 // Collects what a service asked the desktop to open instead of starting a viewer
 // (install with QDesktopServices::setUrlHandler(scheme, &recorder, "open")).

@@ -1,5 +1,6 @@
 // The supply scan list: barcode and marketplace rules, quantities, the state file and
 // the CSV bytes, on a temporary data folder.
+#include "JournalProbe.h"
 #include "app/EventLogModel.h"
 #include "settings/AppSettings.h"
 #include "settings/SettingsSandbox.h"
@@ -27,14 +28,7 @@ struct Fixture
     std::unique_ptr<SupplyListModel> model = std::make_unique<SupplyListModel>(settings.get(), &log);
     QAbstractItemModelTester tester{model.get(), QAbstractItemModelTester::FailureReportingMode::QtTest};
 
-    bool logged(const QString &message) const
-    {
-        for (int row = 0; row < log.rowCount(); ++row) {
-            if (log.data(log.index(row), EventLogModel::MessageRole).toString() == message)
-                return true;
-        }
-        return false;
-    }
+    bool logged(const QString &message) const { return journalMessages(log).contains(message); }
 
     QString barcodeAt(int row) const
     {

@@ -252,13 +252,7 @@ private Q_SLOTS:
         wb.model->reload();
         wb.model->reload();
         QCOMPARE(wb.model->entryCount(), 0);
-        int said = 0;
-        for (int row = 0; row < wb.box.eventLog.rowCount(); ++row) {
-            if (wb.box.eventLog.data(wb.box.eventLog.index(row), EventLogModel::MessageRole).toString()
-                == QStringLiteral("Склады: папка %1 не найдена.").arg(missing))
-                ++said;
-        }
-        QCOMPARE(said, 1);
+        QCOMPARE(journalMessages(wb.box.eventLog).count(QStringLiteral("Склады: папка %1 не найдена.").arg(missing)), 1);
     }
 
     void manualPrintRuleAndRename()

@@ -67,7 +67,7 @@ private Q_SLOTS:
 private:
     SettingsSandbox *m_sandbox = nullptr;
     AppSettings *m_settings = nullptr;
-    RecordingJournal m_journal;
+    JournalProbe m_journal;
     QTemporaryDir m_work;
 };
 

@@ -85,7 +85,7 @@ private:
     SettingsSandbox *m_sandbox = nullptr;
     AppSettings *m_settings = nullptr;
     LocalToolsService *m_tools = nullptr;
-    RecordingJournal m_journal;
+    JournalProbe m_journal;
     QTemporaryDir m_work;
 };
 
