@@ -42,7 +42,11 @@ QJsonObject demoArchiveSection()
     int todayCount = 0, yesterdayCount = 0, monthCount = 0, prevMonthCount = 0;
     QJsonObject perMarket;
     const QDate today = QDate::currentDate();
+    // Prints are spread over the printers and cutters of the demo staff.
+    const char *const printedBy[] = {"E001", "E002", "E004"};
+    int index = 0;
     for (const DemoPrint &p : kPrints) {
+        const char *employee = printedBy[index++ % 3];
         const QString printed = demoDaysAgo(p.daysAgo, p.hour, 17);
         const QString file = QStringLiteral("печать_%1 %2x%3.jpg").arg(QString::fromUtf8(p.maket)).arg(p.widthCm).arg(p.heightCm);
         const double m2 = qRound(area(p) * 100.0) / 100.0;
@@ -51,7 +55,7 @@ QJsonObject demoArchiveSection()
             {"file", file}, {"full_path", QStringLiteral("D:/Печать/%1/%2").arg(QLatin1String(p.marketplace), file)},
             {"maket", p.maket}, {"label", p.maket}, {"printer", p.printer}, {"marketplace", p.marketplace},
             {"size_cm", QStringLiteral("%1×%2 см").arg(p.widthCm).arg(p.heightCm)},
-            {"area_m2", m2}, {"scan_uid", p.uid}, {"unique_no", p.uid},
+            {"area_m2", m2}, {"scan_uid", p.uid}, {"unique_no", p.uid}, {"emp_id", employee},
         });
         const QDate day = today.addDays(-p.daysAgo);
         if (p.daysAgo == 0) {

@@ -25,10 +25,10 @@ QJsonObject demoRelease();
 
 // Snapshot sections of the demo tenant; each returns the keys it adds.
 QJsonObject demoOrdersSection();    // "orders"
-QJsonObject demoStaffSection();     // "employees", "schedule", "attendance", "active_*"
+QJsonObject demoStaffSection();     // "employees", "schedule", "attendance", "active_employee", "active_cutters"
 QJsonObject demoArchiveSection();   // "archive", "archive_stats"
 QJsonObject demoIssuesSection();    // "bugs", "defects" and their summaries
-QJsonObject demoStockSection();     // "boxes", "inks", "materials", "consumables"
+QJsonObject demoStockSection();     // "boxes", "inks", "materials", "consumables", "warehouse_places"
 QJsonArray demoNotices();
 
 // Dates relative to now, so the demo always looks current.

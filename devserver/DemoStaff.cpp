@@ -1,62 +1,78 @@
 #include "DemoData.h"
+#include "DemoStaffCards.h"
 
 #include <QDate>
+#include <QDateTime>
 
 namespace {
 
-struct DemoEmployee
-{
-    const char *id;
-    const char *name;
-    const char *role;
-    const char *cardUid;
-    const char *shift;
-};
+using DemoEmployee = Demo::StaffMember;
+const auto &kEmployees = Demo::kStaff;
 
-const DemoEmployee kEmployees[] = {
-    {"E001", "Ирина Соколова", "Печатник", "04A1B2C3D4", "09:00-21:00"},
-    {"E002", "Алексей Морозов", "Резчик", "04B7E21A9F", "09:00-21:00"},
-    {"E003", "Марина Кузнецова", "Упаковщик", "0455AC19E0", "10:00-19:00"},
-    {"E004", "Дмитрий Волков", "Резчик", "04C3D9F1A2", "21:00-09:00"},
-    {"E005", "Ольга Павлова", "Мастер смены", "04F0E1D2C3", "09:00-18:00"},
-    {"E006", "Сергей Лебедев", "Натяжка холстов", "04AA55CC33", "10:00-19:00"},
-};
+QString at(const QDate &day, int hour, int minute)
+{
+    return QDateTime(day, QTime(hour, minute)).toString(Qt::ISODate);
+}
+
+QJsonObject attendanceRow(const DemoEmployee &e, const char *type, const QString &ts, int lateMin = 0,
+                          int workedMin = -1)
+{
+    QJsonObject row{{"emp_id", e.id}, {"employee_id", e.id}, {"name", e.name}, {"type", type},
+                    {"ts", ts}, {"uid", e.cardUid}};
+    if (lateMin > 0)
+        row.insert("late_min", lateMin);
+    if (workedMin >= 0)
+        row.insert("worked_min", workedMin);
+    return row;
+}
 
 } // namespace
 
 QJsonObject demoStaffSection()
 {
-    QJsonArray employees;
-    QJsonObject schedule;
-    QJsonArray attendance;
     const QDate today = QDate::currentDate();
+    const QDate yesterday = today.addDays(-1);
+    QJsonArray employees;
+    QJsonObject month;
     int n = 0;
     for (const DemoEmployee &e : kEmployees) {
-        ++n;
         employees.append(QJsonObject{
-            {"emp_id", e.id}, {"id", e.id}, {"name", e.name}, {"role", e.role},
-            {"card_uid", e.cardUid},
-            {"qr", QStringLiteral("{\"emp_id\":\"%1\",\"name\":\"%2\"}").arg(QLatin1String(e.id), QString::fromUtf8(e.name))},
-            {"active", true},
+            {"emp_id", e.id}, {"employee_id", e.id}, {"id", e.id}, {"name", e.name}, {"role", e.role},
+            {"rfid_uid", e.cardUid}, {"default_shift", e.shift},
+            {"rfid_data", QStringLiteral("%1|%2").arg(QLatin1String(e.id), QString::fromUtf8(e.name))},
+            {"sort_order", n + 1},
         });
+        // Two days on, two days off, shifted per person; the shift master keeps weekends off.
         QJsonObject days;
-        for (int d = 0; d < 14; ++d) {
-            const QDate date = today.addDays(d - 3);
-            // Two days on, two days off, shifted per person.
-            if ((d + n) % 4 < 2)
-                days.insert(date.toString(Qt::ISODate), QString::fromUtf8(e.shift));
+        for (int day = 1; day <= today.daysInMonth(); ++day) {
+            const QDate date(today.year(), today.month(), day);
+            if (n == 4 && date.dayOfWeek() >= 6)
+                days.insert(QString::number(day), "ВЫХ");
+            else if ((day + n) % 4 < 2)
+                days.insert(QString::number(day), QString::fromUtf8(e.shift));
         }
-        schedule.insert(QLatin1String(e.id), days);
-        if (n <= 4)
-            attendance.append(QJsonObject{{"emp_id", e.id}, {"name", e.name}, {"kind", "in"},
-                                          {"ts", demoDaysAgo(0, 8 + n / 2, 50 + n)}});
+        month.insert(QLatin1String(e.id), days);
+        ++n;
     }
+    const QString monthKey = QStringLiteral("%1-%2").arg(today.year()).arg(today.month(), 2, 10, QLatin1Char('0'));
+
+    // E001-E003 came in today (E003 late); E005 and E006 have not arrived yet.
+    const QJsonArray attendance{
+        attendanceRow(kEmployees[0], "in", at(yesterday, 8, 57)),
+        attendanceRow(kEmployees[1], "in", at(yesterday, 9, 12), 12),
+        attendanceRow(kEmployees[0], "out", at(yesterday, 21, 3), 0, 726),
+        attendanceRow(kEmployees[1], "out", at(yesterday, 21, 0), 0, 708),
+        attendanceRow(kEmployees[0], "in", at(today, 8, 55)),
+        attendanceRow(kEmployees[1], "in", at(today, 8, 59)),
+        attendanceRow(kEmployees[2], "in", at(today, 10, 7), 7),
+    };
     return QJsonObject{
         {"employees", employees},
-        {"schedule", schedule},
+        {"schedule", QJsonObject{{"months", QJsonObject{{monthKey, month}}}, {"fines", QJsonObject()}}},
         {"attendance", attendance},
-        {"active_employee", QJsonObject{{"emp_id", "E001"}, {"name", "Ирина Соколова"}, {"ts", demoDaysAgo(0, 9, 2)}}},
+        {"active_employee", QJsonObject{{"emp_id", "E001"}, {"name", "Ирина Соколова"}, {"ts", at(today, 9, 2)},
+                                        {"state", "in"}}},
         {"active_cutters", QJsonObject{{"cutter_1", QJsonObject{{"emp_id", "E002"}, {"name", "Алексей Морозов"},
-                                                                {"ts", demoDaysAgo(0, 9, 15)}}}}},
+                                                                {"ts", at(today, 9, 15)}}}}},
     };
 }

@@ -23,6 +23,19 @@ QJsonArray demoConsumableTabs()
         QJsonObject{{"id", "tab_materials"}, {"title", "Материалы"}, {"mode", "materials"},
                     {"serverType", "material"}, {"measure", "length"},
                     {"options", QJsonArray{"Обои", "Холст", "Фреска", "Песок"}}},
+        QJsonObject{{"id", "tab_tape"}, {"title", "Скотч"}, {"mode", "count"}, {"serverType", "tape"},
+                    {"measure", "count"}, {"options", QJsonArray{"Скотч прозрачный", "Скотч бумажный"}}},
+    };
+}
+
+// The QR codes on the demo storage wall (Настройки → QR стены prints them).
+QJsonArray demoWallBindings()
+{
+    return QJsonArray{
+        QJsonObject{{"id", "wall_small_box"}, {"tabId", "tab_boxes"}, {"itemName", "Маленькая шкатулка"},
+                    {"amount", 1}},
+        QJsonObject{{"id", "wall_tape"}, {"tabId", "tab_tape"}, {"itemName", "Скотч прозрачный"},
+                    {"amount", 1}},
     };
 }
 
@@ -105,6 +118,16 @@ QJsonObject demoStockSection()
                         {"cell_qr", "ROLL:R-1043"}, {"created_at", demoDaysAgo(3, 9, 40)}},
             QJsonObject{{"material_id", "R-1044"}, {"mat_type", "Фреска"}, {"length_m", 12.2},
                         {"cell_qr", "ROLL:R-1044"}, {"created_at", demoDaysAgo(1, 14, 5)}}}},
+        {"consumables", QJsonObject{
+            {"tape", QJsonObject{{"measure", "count"}, {"title", "Скотч"},
+                                 {"items", QJsonArray{QJsonObject{{"name", "Скотч прозрачный"}, {"count", 24}},
+                                                      QJsonObject{{"name", "Скотч бумажный"}, {"count", 0}}}}}}}},
+        // Where the orders behind the demo warehouse label files are stored
+        // (answered by "/api/order-warehouse-lookup.php").
+        {"warehouse_places", QJsonObject{
+            {"204512345678", QJsonObject{{"warehouse", "Склад Коледино"}, {"section", "A-12"}}},
+            {"204598765432", QJsonObject{{"warehouse", "Склад Коледино"}, {"section_code", "B-03"}}},
+            {"300123456", QJsonObject{{"warehouse", "Склад Хоругвино"}, {"storageSection", "C-7"}}}}},
     };
 }
 
@@ -117,6 +140,7 @@ void seedDemoTenant(DevStore &store)
 
     tenant.config = newTenantConfig();
     tenant.config.insert("consumableTabs", demoConsumableTabs());
+    tenant.config.insert("wallBindings", demoWallBindings());
     tenant.config.insert("scripts_catalog", demoScriptsCatalog());
     tenant.config.insert("branding", QJsonObject{{"app_name", "Ворн • Демо"}});
 

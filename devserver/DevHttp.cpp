@@ -60,3 +60,15 @@ DevResponse DevResponse::ok(const QJsonObject &object, int status)
         merged.insert(QStringLiteral("ok"), true);
     return json(merged, status);
 }
+
+QString jsonText(const QJsonObject &object, std::initializer_list<const char *> keys)
+{
+    for (const char *key : keys) {
+        const QJsonValue value = object.value(QLatin1String(key));
+        const QString t = value.isDouble() ? QString::number(value.toDouble(), 'g', 15)
+                                           : value.toString().trimmed();
+        if (!t.isEmpty())
+            return t;
+    }
+    return {};
+}

@@ -9,6 +9,7 @@
 #include <QUrlQuery>
 
 #include <functional>
+#include <initializer_list>
 
 struct DevTenant;
 
@@ -50,6 +51,9 @@ struct DevResponse
 };
 
 using DevHandler = std::function<DevResponse(DevRequest &)>;
+
+// The first non-empty of the keys as trimmed text (numbers without a trailing ".0").
+QString jsonText(const QJsonObject &object, std::initializer_list<const char *> keys);
 
 enum class DevAuth {
     None,     // open: onboarding, version, the development endpoints

@@ -8,6 +8,8 @@
 #include "routes/ProductionRoutes.h"
 #include "routes/ScriptRoutes.h"
 #include "routes/SnapshotRoutes.h"
+#include "routes/StockRoutes.h"
+#include "routes/StaffRoutes.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -73,6 +75,8 @@ DevServer::DevServer(QObject *parent)
     addRouteSet(std::make_unique<FeedRoutes>());
     addRouteSet(std::make_unique<DevToolRoutes>());
     addRouteSet(std::make_unique<ProductionRoutes>());
+    addRouteSet(std::make_unique<StockRoutes>());
+    addRouteSet(std::make_unique<StaffRoutes>());
     addRouteSet(std::make_unique<ScriptRoutes>());
     seed();
 }

@@ -91,6 +91,14 @@ label "$out/uid/P01DUPL5WB.png"                           58 40 203 P01DUPL5WB "
 label "$out/uid/P01CANC6WB.png"                           58 40 203 P01CANC6WB "отменён"
 label "$out/uid/печать_512345_Лес 50х70.pdf"               58 40 203 512345 "Лес 50х70"
 label "$out/ozon/печать_512346.png"                        58 40 203 512346 "Озон"
+# Warehouse label files (Склады page): "<mode>_<article>_<barcode>", the places of the
+# barcodes come from the devserver's warehouse lookup. The expense file of 204512345678
+# stays hidden behind its self-buy file; К_, POS_ and КОМ_01 articles may be printed by hand.
+label "$out/wb/самовыкуп_К_Пионы-60x40_row_204512345678.png"  58 40 203 204512345678 "Пионы самовыкуп"
+label "$out/wb/расход_К_Пионы-60x40_row_204512345678.png"     58 40 203 204512345678 "Пионы расход"
+label "$out/wb/Море-60x40_row_204598765432.png"               58 40 203 204598765432 "Море"
+label "$out/ozon/POS_Кот-в-очках_300123456.pdf"                58 40 203 300123456 "Кот в очках"
+label "$out/ym-labels/КОМ_01_Лес_77012345.png"                 58 40 203 77012345 "Лес"
 # Prints of the demo archive, for reprints.
 label "$wb_day/печать_P01A7K3M9Q_Пионы в тумане 300х270.png" 58 40 203 P01A7K3M9Q "Пионы в тумане"
 label "$out/ozon/печать_P01B8L4N2R_Сосновый бор.pdf"        58 40 203 P01B8L4N2R "Сосновый бор"

@@ -61,6 +61,7 @@ echo "run-demo: journal of received requests: http://127.0.0.1:$port/__dev/journ
 # devices: a virtual scanner on slot 1 and a virtual RFID reader (the card of E001 on it).
 # While the client runs:  echo P01A7K3M9Q > .demo/scanner1.in   (a scan)
 #                         echo 04A1B2C3D4 > .demo/rfid.in       (a badge held to the reader)
+#                         echo @wall > .demo/scanner1.in        (the demo wall QR: one small box off)
 if [ -x "$bin/vorn-devices" ]; then
   "$bin/vorn-devices" configure --settings "$data/settings.json" \
     --scanner "$demo/scanner1" --rfid "$demo/rfid"
@@ -71,6 +72,7 @@ if [ -x "$bin/vorn-devices" ]; then
     --card "04A1B2C3D4:E001|Ирина Соколова" </dev/null >"$demo/rfid.log" 2>&1 &
   pids+=($!)
   echo "run-demo: scanner 1 on $demo/scanner1, type a scan with: echo P01A7K3M9Q > $demo/scanner1.in"
+  echo "run-demo: wall QR write-off of one small box: echo @wall > $demo/scanner1.in"
   echo "run-demo: RFID reader on $demo/rfid, present a card with: echo 04A1B2C3D4 > $demo/rfid.in"
 fi
 

@@ -1,6 +1,7 @@
 #include "routes/ProductionRoutes.h"
 
 #include "DemoScanOrders.h"
+#include "routes/StaffRoutes.h"
 
 #include <QDateTime>
 
@@ -10,14 +11,7 @@ const QString kOrders = QStringLiteral("orders");
 
 QString text(const QJsonObject &object, std::initializer_list<const char *> keys)
 {
-    for (const char *key : keys) {
-        const QJsonValue value = object.value(QLatin1String(key));
-        const QString t = value.isDouble() ? QString::number(value.toDouble(), 'g', 15)
-                                           : value.toString().trimmed();
-        if (!t.isEmpty())
-            return t;
-    }
-    return {};
+    return jsonText(object, keys);
 }
 
 QString nowLocal()
@@ -282,8 +276,17 @@ QDateTime eventTime(const QJsonObject &event)
 QJsonObject storeArchiveEvent(DevServer *server, DevTenant &tenant, const QJsonObject &payload)
 {
     QJsonObject event = payload.value(QStringLiteral("event")).toObject();
+    // Staff events (the idle time-out) come flat: the payload is the event itself.
+    if (event.isEmpty() && !text(payload, {"type"}).isEmpty()) {
+        event = payload;
+        for (const char *identity : {"tenant_id", "device_id", "device_name", "client_id"})
+            event.remove(QLatin1String(identity));
+        event.insert("ts", text(payload, {"client_ts"}));
+    }
     if (event.isEmpty())
         return badRequest(QStringLiteral("Нет event"));
+    if (text(event, {"type"}) == u"idle_timeout")
+        StaffRoutes::clearActive(tenant);
     event.insert("received_at", QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs));
     event.insert("device_id", text(payload, {"device_id"}));
     QJsonValue archive = tenant.data.value(QStringLiteral("archive"));
@@ -310,6 +313,10 @@ QJsonObject ProductionRoutes::archiveStats(const QJsonArray &events)
     QJsonObject stats;
     for (const QJsonValue &value : events) {
         const QJsonObject event = value.toObject();
+        // Only prints count; staff events such as the idle time-out share the archive.
+        const QString type = text(event, {"type"});
+        if (!type.isEmpty() && type != u"print")
+            continue;
         const QDate day = eventTime(event).date();
         const double area = event.value(QStringLiteral("area_m2")).toDouble();
         if (day == today) {

@@ -2,6 +2,8 @@
 
 #include "VirtualPty.h"
 
+#include "DemoStaffCards.h"
+
 #include <QTextStream>
 
 namespace {
@@ -31,8 +33,27 @@ void VirtualRfidReader::setCard(const QString &card)
     m_data = colon < 0 ? QString() : card.mid(colon + 1);
 }
 
+QString VirtualRfidReader::demoCard(const QString &employeeId)
+{
+    const Demo::StaffMember *member = Demo::staffMember(employeeId.trimmed().toUtf8().constData());
+    if (!member)
+        return {};
+    // The staff page writes "id|name" onto a card.
+    return QStringLiteral("%1:%2|%3").arg(QLatin1String(member->cardUid), QLatin1String(member->id),
+                                          QString::fromUtf8(member->name));
+}
+
 void VirtualRfidReader::present(const QString &line)
 {
+    if (line.startsWith(QLatin1String("emp:"), Qt::CaseInsensitive)) {
+        const QString card = demoCard(line.mid(4));
+        if (card.isEmpty()) {
+            QTextStream(stderr) << "no demo employee " << line.mid(4).trimmed() << Qt::endl;
+            return;
+        }
+        present(card);
+        return;
+    }
     if (hasProtocolPrefix(line)) {
         sendLine(line);
         return;

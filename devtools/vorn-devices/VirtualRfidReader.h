@@ -20,6 +20,9 @@ public:
     void setReadReplyAsTag(bool tag) { m_readReplyAsTag = tag; }
     void setWriteError(const QString &message) { m_writeError = message; }
     void present(const QString &line);
+    // "UID:id|name" of a demo employee's card, empty for an unknown id. A line
+    // "emp:<id>" presents that card.
+    static QString demoCard(const QString &employeeId);
 
 private:
     void onReceived(const QByteArray &bytes);

@@ -1,18 +1,24 @@
 // vorn-devices: virtual serial devices for the tests and the demo.
 //
 //   vorn-devices scanner [--link PATH] [--terminator crlf|cr|lf|none] [--delay MS]
-//                        [--flood lines|noise] [--input FIFO] [SCAN...]
-//   vorn-devices rfid    [--link PATH] [--card UID[:DATA]] [--read-reply data|tag]
+//                        [--flood lines|noise] [--badge ID] [--input FIFO] [SCAN...]
+//   vorn-devices rfid    [--link PATH] [--card UID[:DATA]] [--employee ID] [--read-reply data|tag]
 //                        [--write-error TEXT] [--input FIFO] [LINE...]
 //   vorn-devices configure --settings FILE [--scanner PATH] [--rfid PATH]
 //
 // A device runs until it is interrupted; scans or card lines come from the command line,
-// standard input and the --input named pipe, one per line.
+// standard input and the --input named pipe, one per line. The scanner types the scan
+// "@wall" as the wall QR of the demo tenant's small-box cell (a write-off of one). Demo
+// staff: --employee puts that employee's card on the reader, a line "emp:E006" presents
+// it; --badge types the employee's badge QR after the command-line scans.
 #include "LineInput.h"
 #include "SettingsPatch.h"
 #include "VirtualPty.h"
 #include "VirtualRfidReader.h"
 #include "VirtualScanner.h"
+
+#include "DemoData.h"
+#include "DemoStaffCards.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -48,6 +54,18 @@ int fail(const QString &message)
 {
     QTextStream(stderr) << "vorn-devices: " << message << Qt::endl;
     return 2;
+}
+
+// The wall QR printed for the demo binding "wall_small_box" (tab "tab_boxes").
+const char kDemoWallQr[] =
+    "VORN_WALL:{\"kind\":\"consumable_wall\",\"tab_id\":\"tab_boxes\",\"type_key\":\"small_box\","
+    "\"type_id\":\"small_box\",\"server_type\":\"box\",\"tab_title\":\"Коробки\","
+    "\"item_key\":\"small_box\",\"item_name\":\"Маленькая шкатулка\","
+    "\"itemName\":\"Маленькая шкатулка\",\"amount\":1,\"measure\":\"count\"}";
+
+QString expandScan(const QString &line)
+{
+    return line.trimmed() == QLatin1String("@wall") ? QString::fromUtf8(kDemoWallQr) : line;
 }
 
 QByteArray terminatorFor(const QString &name, bool *ok)
@@ -87,7 +105,10 @@ int main(int argc, char *argv[])
     const QCommandLineOption settings(QStringLiteral("settings"), QStringLiteral("settings.json to configure."), QStringLiteral("file"));
     const QCommandLineOption scannerPort(QStringLiteral("scanner"), QStringLiteral("Port for scanner slot 1."), QStringLiteral("path"));
     const QCommandLineOption rfidPort(QStringLiteral("rfid"), QStringLiteral("Port for the RFID reader."), QStringLiteral("path"));
-    parser.addOptions({link, input, terminator, delay, flood, card, readReply, writeError, settings, scannerPort, rfidPort});
+    const QCommandLineOption employee(QStringLiteral("employee"), QStringLiteral("Card of a demo employee on the reader."), QStringLiteral("id"));
+    const QCommandLineOption badge(QStringLiteral("badge"), QStringLiteral("Type the badge QR of a demo employee."), QStringLiteral("id"));
+    parser.addOptions({link, input, terminator, delay, flood, card, employee, badge, readReply, writeError, settings,
+                       scannerPort, rfidPort});
     parser.process(app);
 
     QStringList args = parser.positionalArguments();
@@ -120,8 +141,18 @@ int main(int argc, char *argv[])
         auto *scanner = new VirtualScanner(&pty, terminatorFor(parser.value(terminator), &ok), &app);
         if (!ok)
             return fail(QStringLiteral("unknown terminator %1").arg(parser.value(terminator)));
-        QObject::connect(&lines, &LineInput::lineEntered, scanner, &VirtualScanner::type);
-        scanner->typeLater(args, qMax(0, parser.value(delay).toInt()));
+        QObject::connect(&lines, &LineInput::lineEntered, scanner,
+                         [scanner](const QString &line) { scanner->type(expandScan(line)); });
+        QStringList scans;
+        for (const QString &arg : std::as_const(args))
+            scans.append(expandScan(arg));
+        for (const QString &id : parser.values(badge)) {
+            if (!Demo::staffMember(id.trimmed().toUtf8().constData()))
+                return fail(QStringLiteral("no demo employee %1").arg(id));
+            scans << QStringLiteral(R"({"employee_id":"%1","id":"%1","kind":"emp","tenant_id":"%2"})")
+                         .arg(id.trimmed(), QLatin1String(Demo::kTenantId));
+        }
+        scanner->typeLater(scans, qMax(0, parser.value(delay).toInt()));
         if (parser.value(flood) == QLatin1String("lines"))
             scanner->startFlood(VirtualScanner::Flood::Lines);
         else if (parser.value(flood) == QLatin1String("noise"))
@@ -131,6 +162,12 @@ int main(int argc, char *argv[])
     } else {
         auto *reader = new VirtualRfidReader(&pty, &app);
         reader->setCard(parser.value(card));
+        if (parser.isSet(employee)) {
+            const QString demo = VirtualRfidReader::demoCard(parser.value(employee));
+            if (demo.isEmpty())
+                return fail(QStringLiteral("no demo employee %1").arg(parser.value(employee)));
+            reader->setCard(demo);
+        }
         reader->setReadReplyAsTag(parser.value(readReply) == QLatin1String("tag"));
         reader->setWriteError(parser.value(writeError));
         QObject::connect(&lines, &LineInput::lineEntered, reader, &VirtualRfidReader::present);

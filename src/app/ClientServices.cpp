@@ -34,10 +34,16 @@ ClientServices::ClientServices(AppSettings &settings, EventLogModel &eventLog, Q
     , m_releaseNotes(&m_settings)
     , m_snapshotSync(&m_settings, &m_eventLog)
     , m_configPush(&m_settings, &m_eventLog)
+    , m_employeeWorkspace(&m_settings, &m_eventLog)
     , m_printArchive(&m_settings, &m_eventLog)
+    , m_consumables(&m_settings, &m_eventLog)
     , m_gsConfirm(&m_settings)
     , m_uidPrintService(&m_settings, &m_eventLog, &m_gsConfirm, &m_printArchive)
+    , m_supplies(&m_settings, &m_eventLog)
     , m_ordersApi(&m_settings, &m_eventLog, &m_ordersModel)
+    , m_warehouseWb(&m_settings, &m_eventLog, &m_gsConfirm, &m_printArchive, QStringLiteral("wb"))
+    , m_warehouseOzon(&m_settings, &m_eventLog, &m_gsConfirm, &m_printArchive, QStringLiteral("ozon"))
+    , m_warehouseYm(&m_settings, &m_eventLog, &m_gsConfirm, &m_printArchive, QStringLiteral("ym"))
     , m_heartbeat(&m_settings)
 {
     m_snapshotPollTimer.setInterval(kSnapshotPollMs);
@@ -46,7 +52,10 @@ ClientServices::ClientServices(AppSettings &settings, EventLogModel &eventLog, Q
     m_configPushTimer.setSingleShot(true);
     // What exists at start-up counts as sent; wall bindings go out after every start.
     m_configPush.recordBaselines();
+    // Local lists in start-up order: the supply scan list, the sticker files, the warehouse folders.
+    m_supplies.load();
     m_supplyLabels.reload();
+    reloadWarehouses();
 
     wire();
 }
@@ -58,6 +67,8 @@ void ClientServices::wire()
     wireServerLink();
     connect(&m_printArchive, &PrintArchiveStore::changed, this, &ClientServices::refreshDashboard);
     connect(&m_uidPrintService, &UidPrintService::printed, this, &ClientServices::refreshDashboard);
+    for (WarehouseFileModel *model : {&m_warehouseWb, &m_warehouseOzon, &m_warehouseYm})
+        connect(model, &WarehouseFileModel::printed, this, &ClientServices::refreshDashboard);
     connect(&m_settings, &AppSettings::serverSyncRequested, this, [this] {
         if (!m_settings.onboardingRequired())
             m_configPushTimer.start();
@@ -77,8 +88,8 @@ void ClientServices::wireServerLink()
     m_heartbeat.setPrintArchive(&m_printArchive);
     m_heartbeat.setScanners({m_scanners.cbegin(), m_scanners.cend()});
     m_heartbeat.setRfid(&m_rfidService);
+    m_heartbeat.setConsumables(&m_consumables);
     m_heartbeat.setWriteFailures(&WriteFailureMonitor::global());
-    // m_heartbeat.setConsumables(...) once the consumables service exists.
 }
 
 void ClientServices::startServerLink(LinkStart occasion)
@@ -109,11 +120,17 @@ void ClientServices::publish(QQmlContext *context)
     context->setContextProperty(QStringLiteral("appSettings"), &m_settings);
     context->setContextProperty(QStringLiteral("eventLogModel"), &m_eventLog);
     context->setContextProperty(QStringLiteral("eventLog"), &m_eventLog);
+    context->setContextProperty(QStringLiteral("suppliesModel"), &m_supplies);
     context->setContextProperty(QStringLiteral("ordersModel"), &m_ordersModel);
     context->setContextProperty(QStringLiteral("ordersApi"), &m_ordersApi);
+    context->setContextProperty(QStringLiteral("warehouseWbModel"), &m_warehouseWb);
+    context->setContextProperty(QStringLiteral("warehouseOzonModel"), &m_warehouseOzon);
+    context->setContextProperty(QStringLiteral("warehouseYmModel"), &m_warehouseYm);
     context->setContextProperty(QStringLiteral("tenantProfile"), &m_tenantProfile);
+    context->setContextProperty(QStringLiteral("employeeWorkspace"), &m_employeeWorkspace);
     context->setContextProperty(QStringLiteral("printArchiveStore"), &m_printArchive);
     context->setContextProperty(QStringLiteral("uidPrintService"), &m_uidPrintService);
+    context->setContextProperty(QStringLiteral("consumablesService"), &m_consumables);
     context->setContextProperty(QStringLiteral("scannerService"), &m_scanner1);
     for (int slot = 2; slot <= 6; ++slot)
         context->setContextProperty(QStringLiteral("scannerService%1").arg(slot), m_scanners.at(slot - 1));
@@ -174,10 +191,18 @@ void ClientServices::applySnapshotRoot(const QJsonObject &root)
     const QVariantMap map = root.toVariantMap();
     m_settings.applyServerPayload(map);
     m_ordersApi.applySnapshot(map);
-    // consumablesService.applySnapshotRoot(root) goes here
+    m_consumables.applySnapshotRoot(root);
     m_printArchive.applySnapshotRoot(map);
-    // employeeWorkspace, then issuesLive, go here
+    m_employeeWorkspace.applySnapshotRoot(root);
+    // issuesLive goes here
     refreshDashboard();
+}
+
+void ClientServices::reloadWarehouses()
+{
+    m_warehouseWb.reload();
+    m_warehouseOzon.reload();
+    m_warehouseYm.reload();
 }
 
 void ClientServices::refreshDashboard()
@@ -194,6 +219,7 @@ void ClientServices::onSettingsChanged()
     // A failed save leaves the state dirty, so the next change tries again.
     if (!m_settings.save())
         qCWarning(lcApp) << "settings could not be saved; retrying on the next change";
+    reloadWarehouses();
     m_supplyLabels.reload();
     refreshDashboard();
 

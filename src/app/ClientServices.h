@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/EventLogModel.h"
+#include "consumables/ConsumablesService.h"
 #include "devices/ComScannerService.h"
 #include "devices/RfidScannerService.h"
 #include "devices/SerialPortWatcher.h"
@@ -16,7 +17,10 @@
 #include "serverlink/SnapshotSyncService.h"
 #include "settings/AppSettings.h"
 #include "settings/TenantProfile.h"
+#include "staff/EmployeeWorkspaceStore.h"
 #include "supplies/GsConfirmClient.h"
+#include "supplies/SupplyListModel.h"
+#include "supplies/WarehouseFileModel.h"
 #include "supplies/SupplyLabelsService.h"
 #include "tools/LocalToolsService.h"
 #include "tools/ScriptCommandSyncService.h"
@@ -69,6 +73,7 @@ private:
     void ensureLinkTimersRun();
     void stopServerLink();
     void refreshDashboard();
+    void reloadWarehouses();
     // The snapshot fan-out: every consumer in the fixed order (connect snapshotReady here).
     void applySnapshotRoot(const QJsonObject &root);
     void scheduleDeviceStarts();
@@ -105,11 +110,17 @@ private:
 
     // Stores and production services.
     TenantProfile m_tenantProfile;
+    EmployeeWorkspaceStore m_employeeWorkspace;
     PrintArchiveStore m_printArchive;
+    ConsumablesService m_consumables;
     GsConfirmClient m_gsConfirm;
     UidPrintService m_uidPrintService;
+    SupplyListModel m_supplies;
     OrdersModel m_ordersModel;
     OrdersApiService m_ordersApi;
+    WarehouseFileModel m_warehouseWb;
+    WarehouseFileModel m_warehouseOzon;
+    WarehouseFileModel m_warehouseYm;
 
     // Created once the figures it reports exist (print archive, consumables, devices).
     HeartbeatSender m_heartbeat;

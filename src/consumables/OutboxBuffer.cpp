@@ -37,6 +37,25 @@ bool execPlain(QSqlDatabase &db, const QString &sql)
     return ok;
 }
 
+QStringList trimmedTypes(const QStringList &types)
+{
+    QStringList out;
+    for (const QString &type : types)
+        out.append(type.trimmed());
+    return out;
+}
+
+// " WHERE event_type IN (?, ?)" with one placeholder per type; empty for no types.
+QString typeFilter(const QStringList &types)
+{
+    if (types.isEmpty())
+        return {};
+    QStringList marks;
+    for (qsizetype i = 0; i < types.size(); ++i)
+        marks.append(QStringLiteral("?"));
+    return QStringLiteral(" WHERE event_type IN (%1)").arg(marks.join(QStringLiteral(", ")));
+}
+
 } // namespace
 
 OutboxBuffer::OutboxBuffer(AppSettings *settings)
@@ -152,30 +171,33 @@ int OutboxBuffer::count()
 
 QList<OutboxRow> OutboxBuffer::fetch(int limit)
 {
-    return select(QString(), limit);
+    return select(QStringList(), limit);
 }
 
 QList<OutboxRow> OutboxBuffer::fetchOfType(const QString &eventType, int limit)
 {
-    return select(eventType.trimmed(), limit);
+    return select(QStringList{eventType.trimmed()}, limit);
 }
 
-QList<OutboxRow> OutboxBuffer::select(const QString &eventType, int limit)
+QList<OutboxRow> OutboxBuffer::fetchOfTypes(const QStringList &eventTypes, int limit)
+{
+    if (eventTypes.isEmpty())
+        return {};
+    return select(trimmedTypes(eventTypes), limit);
+}
+
+QList<OutboxRow> OutboxBuffer::select(const QStringList &eventTypes, int limit)
 {
     QList<OutboxRow> rows;
     if (!ready() || limit <= 0)
         return rows;
     QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
     query.setForwardOnly(true);
-    if (eventType.isEmpty()) {
-        query.prepare(QStringLiteral("SELECT id, event_type, payload_json, created_at, last_error "
-                                     "FROM outbox_events ORDER BY id ASC LIMIT ?"));
-    } else {
-        query.prepare(QStringLiteral("SELECT id, event_type, payload_json, created_at, last_error "
-                                     "FROM outbox_events WHERE event_type = ? "
-                                     "ORDER BY id ASC LIMIT ?"));
-        query.addBindValue(eventType);
-    }
+    query.prepare(QStringLiteral("SELECT id, event_type, payload_json, created_at, last_error "
+                                 "FROM outbox_events%1 ORDER BY id ASC LIMIT ?")
+                      .arg(typeFilter(eventTypes)));
+    for (const QString &type : eventTypes)
+        query.addBindValue(type);
     query.addBindValue(limit);
     if (!query.exec()) {
         qCWarning(lcConsumables) << "outbox: fetch failed" << query.lastError().text();
@@ -230,11 +252,22 @@ bool OutboxBuffer::clear()
 
 int OutboxBuffer::countOfType(const QString &eventType)
 {
-    if (!ready())
+    return countOfTypes({eventType});
+}
+
+bool OutboxBuffer::clearOfType(const QString &eventType)
+{
+    return clearOfTypes({eventType});
+}
+
+int OutboxBuffer::countOfTypes(const QStringList &eventTypes)
+{
+    if (eventTypes.isEmpty() || !ready())
         return 0;
     QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
-    query.prepare(QStringLiteral("SELECT COUNT(*) FROM outbox_events WHERE event_type = ?"));
-    query.addBindValue(eventType.trimmed());
+    query.prepare(QStringLiteral("SELECT COUNT(*) FROM outbox_events%1").arg(typeFilter(eventTypes)));
+    for (const QString &type : trimmedTypes(eventTypes))
+        query.addBindValue(type);
     int result = 0;
     if (query.exec() && query.next())
         result = query.value(0).toInt();
@@ -242,13 +275,14 @@ int OutboxBuffer::countOfType(const QString &eventType)
     return result;
 }
 
-bool OutboxBuffer::clearOfType(const QString &eventType)
+bool OutboxBuffer::clearOfTypes(const QStringList &eventTypes)
 {
-    if (!ready())
+    if (eventTypes.isEmpty() || !ready())
         return false;
     QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
-    query.prepare(QStringLiteral("DELETE FROM outbox_events WHERE event_type = ?"));
-    query.addBindValue(eventType.trimmed());
+    query.prepare(QStringLiteral("DELETE FROM outbox_events%1").arg(typeFilter(eventTypes)));
+    for (const QString &type : trimmedTypes(eventTypes))
+        query.addBindValue(type);
     const bool ok = query.exec();
     query.finish();
     return ok;

@@ -3,6 +3,7 @@
 #include <QJsonObject>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class AppSettings;
 
@@ -50,10 +51,15 @@ public:
     int countOfType(const QString &eventType);
     QList<OutboxRow> fetchOfType(const QString &eventType, int limit);
     bool clearOfType(const QString &eventType);
+    // Several event types at once (an owner with more than one event); rows keep
+    // their queue order across the types.
+    int countOfTypes(const QStringList &eventTypes);
+    QList<OutboxRow> fetchOfTypes(const QStringList &eventTypes, int limit);
+    bool clearOfTypes(const QStringList &eventTypes);
 
 private:
     bool ready();
-    QList<OutboxRow> select(const QString &eventType, int limit);
+    QList<OutboxRow> select(const QStringList &eventTypes, int limit);
 
     AppSettings *m_settings = nullptr;
     QString m_explicitPath;

@@ -1,8 +1,8 @@
 #include "settings/WallBindings.h"
 
+#include "common/ConsumableKey.h"
 #include "common/JsonRead.h"
 
-#include <QHash>
 #include <QJsonObject>
 #include <QUuid>
 
@@ -66,27 +66,12 @@ QVariantList WallBindings::fromJson(const QJsonArray &array)
 
 QString WallBindings::itemKey(const QString &itemName)
 {
-    static const QHash<QString, QString> known{
-        {QStringLiteral("обои"), QStringLiteral("wallpaper")},
-        {QStringLiteral("песок"), QStringLiteral("sand")},
-        {QStringLiteral("фреска"), QStringLiteral("fresco")},
-        {QStringLiteral("холст"), QStringLiteral("canvas")},
-        {QStringLiteral("скотч"), QStringLiteral("tape")},
-        {QStringLiteral("короб"), QStringLiteral("box")},
-        {QStringLiteral("коробка"), QStringLiteral("box")},
-        {QStringLiteral("коробки"), QStringLiteral("box")},
-        {QStringLiteral("шкатулка маленькая"), QStringLiteral("small_box")},
-        {QStringLiteral("маленькая шкатулка"), QStringLiteral("small_box")},
-        {QStringLiteral("коробка маленькая"), QStringLiteral("small_box")},
-        {QStringLiteral("маленькая коробка"), QStringLiteral("small_box")},
-        {QStringLiteral("шкатулка большая"), QStringLiteral("large_box")},
-        {QStringLiteral("большая шкатулка"), QStringLiteral("large_box")},
-        {QStringLiteral("коробка большая"), QStringLiteral("large_box")},
-        {QStringLiteral("большая коробка"), QStringLiteral("large_box")},
-    };
+    // The same built-in keys as the consumables' canonical key; other names stay
+    // readable (lower case) rather than slugged, as older QR prints carry them.
     QString key = itemName.trimmed().toLower();
     key.replace(u'ё', u'е');
-    return known.value(key, key);
+    const QString known = knownConsumableKey(normalizeConsumableText(key));
+    return known.isEmpty() ? key : known;
 }
 
 QString WallBindings::payload(const QVariantMap &binding, const QVariantMap &tab)

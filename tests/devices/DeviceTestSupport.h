@@ -1,5 +1,6 @@
 #pragma once
 
+#include "JournalProbe.h"
 #include "app/EventLogModel.h"
 #include "devices/MonotonicClock.h"
 
@@ -51,18 +52,6 @@ private:
     QSemaphore m_gate;
     bool m_released = false;
 };
-
-// The journal's messages (newest first), optionally of one level only.
-inline QStringList journal(const EventLogModel &log, const QString &level = QString())
-{
-    QStringList messages;
-    for (int row = 0; row < log.rowCount(); ++row) {
-        const QModelIndex index = log.index(row);
-        if (level.isEmpty() || index.data(EventLogModel::LevelRole).toString() == level)
-            messages << index.data(EventLogModel::MessageRole).toString();
-    }
-    return messages;
-}
 
 inline int countContaining(const QStringList &texts, const QString &needle)
 {

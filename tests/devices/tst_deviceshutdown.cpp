@@ -68,7 +68,7 @@ private Q_SLOTS:
         rfid.reset();
         // Every thread stopped at the first, 5-second wait (no warning, no terminate).
         QVERIFY2(elapsed.elapsed() < 5000, qPrintable(QString::number(elapsed.elapsed())));
-        QCOMPARE(countContaining(journal(log), QStringLiteral("не завершился штатно")), 0);
+        QCOMPARE(countContaining(journalMessages(log), QStringLiteral("не завершился штатно")), 0);
         // wait() returns once a thread has finished its work; the kernel task goes a moment later.
         QTRY_COMPARE_WITH_TIMEOUT(processThreadCount(), threadsBefore, 2000);
     }
@@ -90,7 +90,7 @@ private Q_SLOTS:
         });
         scanner.reset();
         releaser.join();
-        QVERIFY(journal(log, QStringLiteral("warn"))
+        QVERIFY(journalMessages(log, QStringLiteral("warn"))
                     .contains(QStringLiteral("Сканер 4: поток COM-порта не завершился штатно")));
         QTRY_COMPARE_WITH_TIMEOUT(processThreadCount(), threadsBefore, 2000);
     }

@@ -54,7 +54,7 @@ private Q_SLOTS:
         m_rfid->start();
         QTRY_VERIFY_WITH_TIMEOUT(m_rfid->connected(), kLongWait);
         QCOMPARE(m_rfid->statusText(), QStringLiteral("RFID подключён: %1").arg(m_port->path()));
-        QVERIFY(journal(m_log).contains(QStringLiteral("RFID подключён: %1").arg(m_port->path())));
+        QVERIFY(journalMessages(m_log).contains(QStringLiteral("RFID подключён: %1").arg(m_port->path())));
     }
 
     void readerLines_data()
@@ -126,7 +126,7 @@ private Q_SLOTS:
         if (!results.isEmpty())
             QVERIFY(m_rfid->pendingAction().isEmpty());
         if (!journalled.isEmpty())
-            QVERIFY(journal(m_log).contains(journalled));
+            QVERIFY(journalMessages(m_log).contains(journalled));
         m_rfid->clearPendingAction();
     }
 
@@ -142,7 +142,7 @@ private Q_SLOTS:
 
         // Blanks only: a warning, and nothing reaches the reader.
         QVERIFY(!m_rfid->requestWriteCard(QStringLiteral("   ")));
-        QVERIFY(journal(m_log, QStringLiteral("warn")).contains(QStringLiteral("RFID: нечего записывать на карту.")));
+        QVERIFY(journalMessages(m_log, QStringLiteral("warn")).contains(QStringLiteral("RFID: нечего записывать на карту.")));
         QVERIFY(m_rfid->pendingAction().isEmpty());
 
         // WRITE reaches the reader as UTF-8 ending in a line feed.
@@ -159,6 +159,9 @@ private Q_SLOTS:
 
     void floodsStopTheReaderForGood()
     {
+        // The shared reader's port must be closed for good first: the port is opened
+        // exclusively, and this reader never retries a failed open.
+        m_rfid.reset();
         SerialPortWatcher watcher(100);
         SerialTimings timings;
         timings.clock = &m_clock; // one rate window, however slow the machine

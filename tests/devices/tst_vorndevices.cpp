@@ -101,7 +101,7 @@ private Q_SLOTS:
         settings.setScannerPort(3, noisy);
         ComScannerService third(&settings, &log, 3, nullptr);
         third.start();
-        QTRY_VERIFY_WITH_TIMEOUT(journal(log).contains(QStringLiteral(
+        QTRY_VERIFY_WITH_TIMEOUT(journalMessages(log).contains(QStringLiteral(
             "Сканер 3: ошибка COM-порт отдаёт слишком много данных, подключение остановлено")), kLongWait);
         third.stop();
     }

@@ -56,11 +56,9 @@ private Q_SLOTS:
         box.fault({{"path", "/api/client-notices"}, {"status", 500}, {"body", "oops"}});
         QVERIFY(refreshed());
         QVERIFY(refreshed());
-        int warnings = 0;
-        for (int row = 0; row < box.eventLog.rowCount(); ++row)
-            warnings += box.eventLog.data(box.eventLog.index(row), EventLogModel::MessageRole).toString()
-                        == QStringLiteral("Плашки клиента: сервер вернул неизвестный ответ (HTTP 500)");
-        QCOMPARE(warnings, 1);
+        QCOMPARE(journalMessages(box.eventLog)
+                     .count(QStringLiteral("Плашки клиента: сервер вернул неизвестный ответ (HTTP 500)")),
+                 1);
         QCOMPARE(notices.notices().size(), 2);
         box.server.faults().clear();
 

@@ -130,3 +130,11 @@ struct OutputCleanup
 };
 
 } // namespace cupspdf
+
+// Skips the calling test when the printer cannot be had, with the reason.
+#define REQUIRE_CUPS_PDF()                                                                     \
+    do {                                                                                       \
+        QString why_;                                                                          \
+        if (!cupspdf::ensurePrinter(&why_))                                                    \
+            QSKIP(qPrintable(why_));                                                           \
+    } while (false)

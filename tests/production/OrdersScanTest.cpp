@@ -231,25 +231,6 @@ private Q_SLOTS:
         QCOMPARE(o.result, QStringLiteral("duplicate"));
         QVERIFY(o.details.value("labelPrintAllowed").toBool());
 
-        o = scan(api, QString::fromLatin1(DemoScan::kPrintLabelYm));
-        QCOMPARE(o.result, QStringLiteral("packed"));
-        QVERIFY(o.details.value("labelPrintAllowed").toBool());
-        QVERIFY(o.message.endsWith(", YM обновлён"));
-
-        o = scan(api, QString::fromLatin1(DemoScan::kWaitingOzon));
-        QVERIFY(o.message.endsWith(", маркетплейс ждёт остальные места"));
-        o = scan(api, QString::fromLatin1(DemoScan::kMarketError));
-        QVERIFY(o.message.endsWith(", но маркетплейс не принял обновление"));
-
-        o = scan(api, QString::fromLatin1(DemoScan::kCancelled));
-        QCOMPARE(o.result, QStringLiteral("cancelled"));
-        QVERIFY(!o.ok);
-        QVERIFY(!o.details.value("labelPrintAllowed").toBool());
-
-        o = scan(api, QString::fromLatin1(DemoScan::kStockIn));
-        QCOMPARE(o.result, QStringLiteral("stock_in"));
-        QVERIFY(o.message.startsWith(QStringLiteral("Заказы: приход")));
-
         o = scan(api, QStringLiteral("P01ZZZZZZZ"));
         QCOMPARE(o.result, QStringLiteral("not_found"));
         QVERIFY(!o.ok);

@@ -220,10 +220,11 @@ private Q_SLOTS:
             QVariantMap{{"printed_at", QString(yesterday + "T18:05:07")}, {"maket", "B"}},
             QVariantMap{{"ts", QString(today + "T11:00:00")}, {"maket", "C"}},
         };
-        store.applySnapshotRoot({{"archive", QVariantMap{{"events", events}}},
-                                 {"archiveStats", QVariantMap{{"todayPrints", 2}, {"todayAreaM2", "1,5"},
-                                                              {"monthAreaM2", 7.25}, {"ozon_area", 0.5},
-                                                              {"previous_month_area", 3}}}});
+        const QVariantMap withStats{{"archive", QVariantMap{{"events", events}}},
+                                    {"archiveStats", QVariantMap{{"todayPrints", 2}, {"todayAreaM2", "1,5"},
+                                                                 {"monthAreaM2", 7.25}, {"ozon_area", 0.5},
+                                                                 {"previous_month_area", 3}}}};
+        store.applySnapshotRoot(withStats);
         const QVariantList asObject = store.recentEvents();
         store.applySnapshotRoot({{"snapshot", QVariantMap{{"archive", events}}}});
         QCOMPARE(store.recentEvents(), asObject);
@@ -234,10 +235,7 @@ private Q_SLOTS:
         QCOMPARE(store.selectedDateEvents().size(), 2);
         QCOMPARE(store.serverStats().value("todayCount").toInt(), 0); // the second root had none
 
-        store.applySnapshotRoot({{"archive", QVariantMap{{"events", events}}},
-                                 {"archiveStats", QVariantMap{{"todayPrints", 2}, {"todayAreaM2", "1,5"},
-                                                              {"monthAreaM2", 7.25}, {"ozon_area", 0.5},
-                                                              {"previous_month_area", 3}}}});
+        store.applySnapshotRoot(withStats);
         const QVariantMap stats = store.serverStats();
         QCOMPARE(stats.value("todayCount").toInt(), 2);
         QCOMPARE(stats.value("todayArea").toDouble(), 1.5);

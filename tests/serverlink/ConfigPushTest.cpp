@@ -158,10 +158,9 @@ private Q_SLOTS:
         push.run();
         QVERIFY(finished.wait(10000));
         QCOMPARE(push.lastSent(ConfigPushService::ScriptsCatalog), before);
-        bool undelivered = false;
-        for (int row = 0; row < box.eventLog.rowCount(); ++row)
-            undelivered |= box.eventLog.data(box.eventLog.index(row), EventLogModel::MessageRole).toString()
-                               .startsWith(QStringLiteral("Скрипты: каталог не дошёл до сервера ("));
+        const bool undelivered = !journalMessages(box.eventLog)
+                                      .filter(QRegularExpression(QStringLiteral("^Скрипты: каталог не дошёл до сервера \\(")))
+                                      .isEmpty();
         QVERIFY(undelivered);
     }
 };

@@ -5,6 +5,7 @@
 
 #include "DemoData.h"
 #include "DevServer.h"
+#include "JournalProbe.h"
 #include "app/EventLogModel.h"
 #include "common/JsonRead.h"
 #include "settings/AppSettings.h"
@@ -53,10 +54,6 @@ struct ServerLinkSandbox
 
     bool hasLogEntry(const QString &message) const
     {
-        for (int row = 0; row < eventLog.rowCount(); ++row) {
-            if (eventLog.data(eventLog.index(row), EventLogModel::MessageRole).toString() == message)
-                return true;
-        }
-        return false;
+        return journalMessages(eventLog).contains(message);
     }
 };

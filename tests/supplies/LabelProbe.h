@@ -1,5 +1,7 @@
 #pragma once
 
+#include "JournalProbe.h"
+
 // Reads generated label PDFs back: page size and count with QtPdf, ink positions on a
 // white-backed render, and the symbols zbarimg finds on 203 dpi renders by poppler and QtPdf.
 
@@ -21,19 +23,6 @@ namespace labelprobe {
 
 constexpr qreal kMmToPt = 72.0 / 25.4;
 constexpr int kThermalDpi = 203;
-
-// The journal lines a service wrote, "level: message".
-class RecordingJournal : public Journal
-{
-public:
-    void addInfo(const QString &m) override { lines << QStringLiteral("info: ") + m; }
-    void addSuccess(const QString &m) override { lines << QStringLiteral("success: ") + m; }
-    void addWarn(const QString &m) override { lines << QStringLiteral("warn: ") + m; }
-    void addError(const QString &m) override { lines << QStringLiteral("error: ") + m; }
-    QString last() const { return lines.isEmpty() ? QString() : lines.constLast(); }
-    bool has(const QString &line) const { return lines.contains(line); }
-    QStringList lines;
-};
 
 // Collects what a service asked the desktop to open instead of starting a viewer
 // (install with QDesktopServices::setUrlHandler(scheme, &recorder, "open")).
@@ -140,6 +129,23 @@ inline QList<QPointF> inkOutside(const QImage &image, qreal pixelsPerMm, const Q
         }
     }
     return stray;
+}
+
+// What is wrong with a one-page 58 × 40 mm sticker whose ink must stay inside `allowed`
+// (millimetres); empty when nothing is.
+inline QString stickerProblem(const QString &pdf, const QList<QRectF> &allowed, qreal scale = 6.0)
+{
+    QPdfDocument document;
+    if (document.load(pdf) != QPdfDocument::Error::None || document.pageCount() != 1)
+        return QStringLiteral("not a one-page PDF: ") + pdf;
+    const QSizeF points = document.pagePointSize(0);
+    if (qAbs(points.width() - 58 * kMmToPt) > 1.0 || qAbs(points.height() - 40 * kMmToPt) > 1.0)
+        return QStringLiteral("page %1 x %2 pt").arg(points.width()).arg(points.height());
+    const QList<QPointF> stray = inkOutside(renderOnWhite(pdf, scale), scale * kMmToPt, allowed);
+    if (!stray.isEmpty())
+        return QStringLiteral("%1 dark pixels outside the areas, first at %2,%3 mm")
+            .arg(stray.size()).arg(stray.first().x()).arg(stray.first().y());
+    return {};
 }
 
 } // namespace labelprobe

@@ -40,7 +40,6 @@ class SupplyLabelsTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
     void init();
     void cleanup();
 
@@ -62,21 +61,15 @@ private Q_SLOTS:
     void barcodeTooLongForTheSticker();
     void listingFollowsMarketplaceAndSettings();
     void openFolderAndFile();
-    void printFileMakesOneJobPerCopy_data();
     void printFileMakesOneJobPerCopy();
-    void printFailureStopsAtFirstJob();
+    void printJobsAndFailures();
 
 private:
     SettingsSandbox *m_sandbox = nullptr;
     AppSettings *m_settings = nullptr;
-    RecordingJournal m_journal;
+    JournalProbe m_journal;
     QTemporaryDir m_work;
 };
-
-void SupplyLabelsTest::initTestCase()
-{
-    QVERIFY(m_work.isValid());
-}
 
 void SupplyLabelsTest::init()
 {
@@ -98,8 +91,6 @@ void SupplyLabelsTest::checksum_data()
     QTest::addColumn<int>("expected");
     // 104 + 20·1 + 22·2 + 16·(3+…+12) + 17·13 = 1589 = 15·103 + 44
     QTest::newRow("4600000000001") << "4600000000001" << 44;
-    // 104 + 33 = 137 = 103 + 34
-    QTest::newRow("A") << "A" << 34;
     // P=48 J=42 J=42 1=17 2=18 3=19 C=35: 104+48+84+126+68+90+114+245 = 879 = 8·103 + 55
     QTest::newRow("PJJ123C") << "PJJ123C" << 55;
     // blank is value 0 wherever it stands: 104 + 0 + 0 = 104 = 103 + 1
@@ -130,10 +121,6 @@ void SupplyLabelsTest::symbolOfKnownText()
         joined += QString::number(w);
     QCOMPARE(joined, QStringLiteral("211214" "111323" "131123" "2331112"));
     QCOMPARE(Code128B::moduleCount(QStringLiteral("A")), 11 * 3 + 13);
-    int sum = 0;
-    for (int w : widths)
-        sum += w;
-    QCOMPARE(sum, Code128B::moduleCount(QStringLiteral("A")));
     QVERIFY(Code128B::symbolValues(QString()).isEmpty());
     QCOMPARE(Code128B::moduleCount(QString()), 0);
 }
@@ -170,8 +157,6 @@ void SupplyLabelsTest::moduleWidthFitsThermalDots_data()
     // of a 463-dot page; the quiet zone (10 modules) may use the margin beside it.
     // 13 characters: 178 modules → 2 dots (356), margins 54 ≥ 20
     QTest::newRow("EAN-like 13") << "4600000000001" << 2;
-    // 14 characters: 189 modules → 2 dots (378), margins 43 ≥ 20
-    QTest::newRow("14 characters") << "OZN12345678901" << 2;
     // 5 characters: 90 modules → 4 dots (360), margins 52 ≥ 40
     QTest::newRow("short 5") << "AB123" << 4;
     // 8 characters: 123 modules → 3 dots (369), margins 47 ≥ 30
@@ -196,11 +181,9 @@ void SupplyLabelsTest::safeFileNamePart_data()
 {
     QTest::addColumn<QString>("input");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("slash and colon") << "SKU/12:34" << "SKU_12_34";
     QTest::newRow("reserved run") << "a\\/:*?\"<>|b" << "a_b";
     QTest::newRow("blank and dot") << "ab cd.ef" << "ab_cd_ef";
     QTest::newRow("cyrillic kept") << "Кот-ёж_Ё" << "Кот-ёж_Ё";
-    QTest::newRow("emoji") << QString::fromUtf8("A\xF0\x9F\x98\x80" "B") << "A_B";
     QTest::newRow("reserved next to other") << "x/ y" << "x__y";
 }
 
@@ -215,12 +198,9 @@ void SupplyLabelsTest::marketplaceSpellings_data()
 {
     QTest::addColumn<QString>("input");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("ozon") << "ozon" << "ozon";
     QTest::newRow("OZON padded") << "  OZON " << "ozon";
     QTest::newRow("cyrillic") << "Озон" << "ozon";
-    QTest::newRow("wb") << "wb" << "wb";
     QTest::newRow("unknown") << "ym" << "wb";
-    QTest::newRow("empty") << "" << "wb";
 }
 
 void SupplyLabelsTest::marketplaceSpellings()
@@ -237,7 +217,6 @@ void SupplyLabelsTest::stickerScansAndFitsThePage_data()
     QTest::addColumn<QString>("sku");
     QTest::addColumn<QString>("article");
     QTest::addColumn<QString>("namePrefix");
-    QTest::newRow("wb ean") << "wb" << "4600000000001" << "SKU/12:34" << "" << "SKU_12_34_";
     QTest::newRow("ozon with article") << "ozon" << "OZN-123456-ab" << "Кружка белая" << "98765"
                                        << "Кружка_белая_";
     QTest::newRow("one dot a module") << "wb" << "ABCDEFGHIJ0123456789abcdefghij" << "X" << "1" << "X_";
@@ -271,21 +250,9 @@ void SupplyLabelsTest::stickerScansAndFitsThePage()
     QCOMPARE(service.labelCount(), 1);
     QCOMPARE(service.labelFiles().first().toMap().value("path").toString(), path);
 
-    QPdfDocument document;
-    QCOMPARE(document.load(path), QPdfDocument::Error::None);
-    QCOMPARE(document.pageCount(), 1);
-    const QSizeF points = document.pagePointSize(0);
-    QVERIFY2(qAbs(points.width() - 58 * kMmToPt) <= 1.0, qPrintable(QString::number(points.width())));
-    QVERIFY2(qAbs(points.height() - 40 * kMmToPt) <= 1.0, qPrintable(QString::number(points.height())));
-
     // All ink inside the sticker's areas (a quarter millimetre for smoothing).
-    const qreal scale = 6.0;
-    const QImage image = renderOnWhite(path, scale);
-    const QList<QPointF> stray = inkOutside(image, scale * kMmToPt, stickerAreas(0.25));
-    QVERIFY2(stray.isEmpty(), qPrintable(QStringLiteral("%1 dark pixels outside the areas, first at %2,%3 mm")
-                                             .arg(stray.size())
-                                             .arg(stray.value(0).x())
-                                             .arg(stray.value(0).y())));
+    const QString problem = stickerProblem(path, stickerAreas(0.25));
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
 
     if (!haveZbar() || !havePdftoppm())
         QSKIP(qPrintable(missingToolsMessage()));
@@ -371,21 +338,11 @@ void SupplyLabelsTest::openFolderAndFile()
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
 }
 
-void SupplyLabelsTest::printFileMakesOneJobPerCopy_data()
-{
-    QTest::addColumn<int>("copies");
-    QTest::addColumn<int>("jobs");
-    QTest::newRow("default 1 gives 2") << 1 << 2;
-    QTest::newRow("3 gives 3") << 3 << 3;
-}
-
+// The default single copy is two jobs on the real printer, each a scannable sticker.
 void SupplyLabelsTest::printFileMakesOneJobPerCopy()
 {
-    QFETCH(int, copies);
-    QFETCH(int, jobs);
-    QString why;
-    if (!cupspdf::ensurePrinter(&why))
-        QSKIP(qPrintable(why));
+    const int jobs = 2;
+    REQUIRE_CUPS_PDF();
     m_settings->setLabelPrinterName(cupspdf::printerName());
     SupplyLabelsService service(m_settings, &m_journal);
     const QString path = service.createLabelPdf(QStringLiteral("4600000000001"), QStringLiteral("PRINT-ME"), QString());
@@ -393,7 +350,7 @@ void SupplyLabelsTest::printFileMakesOneJobPerCopy()
     const QString name = QFileInfo(path).fileName();
 
     const QStringList before = cupspdf::settledPdfFiles();
-    QVERIFY(service.printFile(name, copies));
+    QVERIFY(service.printFile(name, 1));
     QCOMPARE(m_journal.last(), QStringLiteral("info: Наклейки: %1 × %2 отправлено в печать.").arg(name).arg(jobs));
     const QStringList printed = cupspdf::waitForNewPdfs(before, jobs);
     cupspdf::OutputCleanup cleanup{ printed };
@@ -411,18 +368,27 @@ void SupplyLabelsTest::printFileMakesOneJobPerCopy()
     QCOMPARE(pages, jobs);
 }
 
-void SupplyLabelsTest::printFailureStopsAtFirstJob()
+void SupplyLabelsTest::printJobsAndFailures()
 {
     SupplyLabelsService service(m_settings, &m_journal);
     QFile(service.labelsDir() + "/c.pdf").open(QIODevice::WriteOnly);
     int calls = 0;
+    bool fail = false;
     service.setPrintFunction([&](const QString &, const QString &, QString *error, int copies) {
         ++calls;
-        if (copies != 1)
-            return true;
+        if (copies != 1 || !fail)
+            return copies == 1;
         *error = QStringLiteral("принтер недоступен: X");
         return false;
     });
+    // More than the minimum: as many one-copy jobs as asked.
+    QVERIFY(service.printFile(QStringLiteral("c.pdf"), 3));
+    QCOMPARE(calls, 3);
+    QCOMPARE(m_journal.last(), QStringLiteral("info: Наклейки: c.pdf × 3 отправлено в печать."));
+
+    // A failing job stops the rest.
+    calls = 0;
+    fail = true;
     QVERIFY(!service.printFile(QStringLiteral("c.pdf"), 5));
     QCOMPARE(calls, 1);
     QCOMPARE(m_journal.last(), QStringLiteral("error: Наклейки: ошибка печати c.pdf."));

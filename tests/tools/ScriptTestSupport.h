@@ -3,6 +3,7 @@
 // Real child scripts written into a temporary folder, a settings store holding
 // script entries for them, and checks on the processes behind them in /proc.
 
+#include "JournalProbe.h"
 #include "app/EventLogModel.h"
 #include "settings/AppSettings.h"
 
@@ -62,21 +63,14 @@ inline bool processGone(qint64 pid)
 
 inline bool journalHas(const EventLogModel &log, const QString &message)
 {
-    for (int row = 0; row < log.rowCount(); ++row) {
-        if (log.data(log.index(row), EventLogModel::MessageRole).toString() == message)
-            return true;
-    }
-    return false;
+    return journalMessages(log).contains(message);
 }
 
 inline int journalCount(const EventLogModel &log, const QString &prefix)
 {
-    int count = 0;
-    for (int row = 0; row < log.rowCount(); ++row) {
-        if (log.data(log.index(row), EventLogModel::MessageRole).toString().startsWith(prefix))
-            ++count;
-    }
-    return count;
+    const QStringList messages = journalMessages(log);
+    return int(std::count_if(messages.cbegin(), messages.cend(),
+                             [&](const QString &m) { return m.startsWith(prefix); }));
 }
 
 } // namespace ScriptTest

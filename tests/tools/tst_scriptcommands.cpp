@@ -29,7 +29,13 @@ class ScriptCommandsTest : public QObject
         ScriptCommandSyncService sync{box.settings.get(), &box.eventLog, &runtime};
         QNetworkAccessManager network;
 
-        Rig() { runtime.setTimings(300, 250, 50); }
+        // Set up as the demo device unless a test needs it bare.
+        explicit Rig(bool setUp = true)
+        {
+            runtime.setTimings(300, 250, 50);
+            if (setUp)
+                box.setUpDemoDevice();
+        }
 
         // Queues commands for the demo device through the devserver's development interface.
         QJsonObject queue(const QJsonArray &commands)
@@ -65,7 +71,6 @@ private Q_SLOTS:
     void commandsRunInOrderAndComeBackInOneReport()
     {
         Rig rig;
-        rig.box.setUpDemoDevice();
         addEntry(*rig.box.settings, "Ticker",
                  writeScript(rig.scripts, "tick.py", "import time\nprint('tick', flush=True)\ntime.sleep(300)\n"));
         const QJsonObject queued = rig.queue({
@@ -120,7 +125,6 @@ private Q_SLOTS:
     void onlyObjectsAreCommands()
     {
         Rig rig;
-        rig.box.setUpDemoDevice();
         addEntry(*rig.box.settings, "Ticker", writeScript(rig.scripts, "tick.py", "print(1)\n"));
         rig.box.fault(QJsonObject{{"path", kPath}, {"method", "GET"}, {"status", 200}, {"times", 1},
                                   {"json", QJsonObject{{"ok", true},
@@ -134,7 +138,7 @@ private Q_SLOTS:
 
     void nothingIsSentBeforeSetUp()
     {
-        Rig rig;
+        Rig rig(false);
         rig.sync.syncNow();
         // The first request after set-up is the only one the server ever sees.
         rig.box.setUpDemoDevice();
@@ -147,7 +151,6 @@ private Q_SLOTS:
     void anOutageIsLoggedOnce()
     {
         Rig rig;
-        rig.box.setUpDemoDevice();
         const QString outage = QStringLiteral("Скрипты: сервер команд недоступен: ");
         rig.box.fault(QJsonObject{{"path", kPath}, {"drop", true}});
         for (int round = 1; round <= 3; ++round) {
@@ -170,7 +173,6 @@ private Q_SLOTS:
     void aRejectionIsLoggedOnceAndStillReported()
     {
         Rig rig;
-        rig.box.setUpDemoDevice();
         rig.box.fault(QJsonObject{{"path", kPath}, {"method", "GET"}, {"status", 200},
                                   {"json", QJsonObject{{"ok", false}, {"error", "forbidden"}}}});
         rig.sync.syncNow();
@@ -183,7 +185,6 @@ private Q_SLOTS:
     void startPollsOnItsOwn()
     {
         Rig rig;
-        rig.box.setUpDemoDevice();
         rig.sync.setPollInterval(100);
         rig.sync.start();
         QVERIFY(rig.sync.isActive());
@@ -195,7 +196,6 @@ private Q_SLOTS:
     void devserverKeepsTheReport()
     {
         Rig rig;
-        rig.box.setUpDemoDevice();
         addEntry(*rig.box.settings, "Ticker", writeScript(rig.scripts, "tick.py", "print(1)\n"));
         rig.queue({QJsonObject{{"command_id", "x1"}, {"script_id", "ticker"}, {"action", "clear_log"}}});
         rig.sync.syncNow();

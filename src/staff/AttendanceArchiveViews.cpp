@@ -1,0 +1,430 @@
+#include "staff/AttendanceArchiveViews.h"
+
+#include "common/JsonRead.h"
+#include "staff/StaffParsing.h"
+
+#include <QHash>
+#include <QSet>
+
+#include <algorithm>
+
+namespace {
+
+const QString kSep = QStringLiteral(" • ");
+
+QDateTime rowTime(const QVariantMap &row)
+{
+    return StaffParsing::parseDateTime(
+        variantFirstText(row, {"ts", "time", "date", "printed_at", "created_at", "updated_at"}));
+}
+
+QString attendanceEmployee(const QVariantMap &row)
+{
+    return variantFirstText(row, {"emp_id", "employee_id", "id"});
+}
+
+QString archiveEmployee(const QVariantMap &row)
+{
+    return variantFirstText(row, {"emp_id", "employee_id", "employee"});
+}
+
+qint64 lateMinutes(const QVariantMap &row)
+{
+    return qMax<qint64>(0, qRound64(variantToNumber(
+                               variantFirstValue(row, {"late_min", "late_minutes", "lateness_min", "late"}))));
+}
+
+// Worked minutes the server reported on the row, or -1.
+qint64 reportedWorkedMinutes(const QVariantMap &row)
+{
+    const QVariant minutes = variantFirstValue(row, {"worked_min", "worked_minutes"});
+    if (!variantIsEmpty(minutes))
+        return qMax<qint64>(0, qRound64(variantToNumber(minutes)));
+    const QVariant hours = variantFirstValue(row, {"worked_hours"});
+    if (!variantIsEmpty(hours))
+        return qMax<qint64>(0, qRound64(variantToNumber(hours) * 60.0));
+    return -1;
+}
+
+QString employeeName(const QVariantMap &row, const QString &id,
+                     const AttendanceArchiveViews::NameLookup &name)
+{
+    QString text = variantFirstText(row, {"name", "employee_name", "display_name"});
+    if (text.isEmpty() && !id.isEmpty() && name)
+        text = name(id);
+    return text.isEmpty() ? (id.isEmpty() ? QStringLiteral("—") : id) : text;
+}
+
+struct TimedRow
+{
+    QDateTime time;
+    QVariantMap row;
+};
+
+// Rows of one day (or of a date range), oldest first.
+QList<TimedRow> rowsBetween(const QVariantList &rows, const QDate &from, const QDate &to)
+{
+    QList<TimedRow> out;
+    for (const QVariant &item : rows) {
+        const QVariantMap row = item.toMap();
+        const QDateTime time = rowTime(row);
+        if (time.isValid() && time.date() >= from && time.date() <= to)
+            out.append({time, row});
+    }
+    std::stable_sort(out.begin(), out.end(),
+                     [](const TimedRow &a, const TimedRow &b) { return a.time < b.time; });
+    return out;
+}
+
+QVariantList availableDays(const QVariantList &rows)
+{
+    QSet<QDate> days;
+    for (const QVariant &item : rows) {
+        const QDateTime time = rowTime(item.toMap());
+        if (time.isValid())
+            days.insert(time.date());
+    }
+    QList<QDate> sorted(days.cbegin(), days.cend());
+    std::sort(sorted.begin(), sorted.end());
+    QVariantList out;
+    for (const QDate &day : sorted)
+        out.append(day.toString(Qt::ISODate));
+    return out;
+}
+
+// Worked minutes per row (by index into rows): reported values, or arrival to the
+// next departure of the same employee.
+QHash<int, qint64> workedMinutes(const QList<TimedRow> &rows)
+{
+    QHash<int, qint64> out;
+    QHash<QString, QDateTime> openArrival;
+    for (int i = 0; i < rows.size(); ++i) {
+        const QVariantMap &row = rows.at(i).row;
+        const qint64 reported = reportedWorkedMinutes(row);
+        const QString type = AttendanceArchiveViews::attendanceType(row);
+        const QString id = attendanceEmployee(row);
+        if (reported >= 0) {
+            out.insert(i, reported);
+            if (type == u"out")
+                openArrival.remove(id);
+            continue;
+        }
+        if (type == u"in" && !openArrival.contains(id)) {
+            openArrival.insert(id, rows.at(i).time);
+        } else if (type == u"out" && openArrival.contains(id)) {
+            out.insert(i, qMax<qint64>(0, openArrival.take(id).secsTo(rows.at(i).time) / 60));
+        }
+    }
+    return out;
+}
+
+qint64 sumMinutes(const QHash<int, qint64> &worked)
+{
+    qint64 total = 0;
+    for (const qint64 minutes : worked)
+        total += minutes;
+    return total;
+}
+
+QString lateText(const QString &type, qint64 late)
+{
+    if (late > 0)
+        return QStringLiteral("опоздание %1 мин").arg(late);
+    return type == u"in" ? QStringLiteral("без опоздания") : QString();
+}
+
+double rowArea(const QVariantMap &row)
+{
+    return qMax(0.0, variantToNumber(variantFirstValue(row, {"area_m2", "area", "square_m2"})));
+}
+
+qint64 visitMinutes(const QVariantMap &row)
+{
+    return qMax<qint64>(0, qRound64(variantToNumber(
+                               variantFirstValue(row, {"visit_minutes", "visit_min", "duration_min"}))));
+}
+
+} // namespace
+
+AttendanceArchiveViews::AttendanceArchiveViews()
+    : m_attendanceDate(QDate::currentDate())
+    , m_archiveDate(QDate::currentDate())
+    , m_workedText(StaffParsing::hoursText(0))
+    , m_areaText(areaText(0))
+    , m_visitText(StaffParsing::hoursText(0))
+{
+}
+
+void AttendanceArchiveViews::setLists(const QVariantList &attendance, const QVariantList &archive)
+{
+    m_attendance = attendance;
+    m_archive = archive;
+}
+
+bool AttendanceArchiveViews::setAttendanceDate(const QString &text)
+{
+    return setAttendanceDay(StaffParsing::parseDate(text));
+}
+
+bool AttendanceArchiveViews::setArchiveDate(const QString &text)
+{
+    return setArchiveDay(StaffParsing::parseDate(text));
+}
+
+bool AttendanceArchiveViews::setAttendanceDay(const QDate &date)
+{
+    if (!date.isValid() || date == m_attendanceDate)
+        return false;
+    m_attendanceDate = date;
+    return true;
+}
+
+bool AttendanceArchiveViews::setArchiveDay(const QDate &date)
+{
+    if (!date.isValid() || date == m_archiveDate)
+        return false;
+    m_archiveDate = date;
+    return true;
+}
+
+QDate AttendanceArchiveViews::neighbourDay(const QVariantList &available, const QDate &current, int step)
+{
+    if (step == 0)
+        return current;
+    if (available.isEmpty())
+        return current.addDays(step < 0 ? -1 : 1);
+    QDate best;
+    for (const QVariant &item : available) {
+        const QDate day = QDate::fromString(item.toString(), Qt::ISODate);
+        if (!day.isValid())
+            continue;
+        if (step < 0 && day < current && (!best.isValid() || day > best))
+            best = day;
+        if (step > 0 && day > current && (!best.isValid() || day < best))
+            best = day;
+    }
+    return best.isValid() ? best : current;
+}
+
+QString AttendanceArchiveViews::attendanceType(const QVariantMap &row)
+{
+    const QString type = variantFirstText(row, {"type", "kind", "action", "state", "event"}).toLower();
+    if (type == u"in" || type == u"arrival" || type == u"вход")
+        return QStringLiteral("in");
+    if (type == u"out" || type == u"departure" || type == u"выход")
+        return QStringLiteral("out");
+    return QStringLiteral("active");
+}
+
+QString AttendanceArchiveViews::archiveTypeLabel(const QString &type)
+{
+    const QString t = type.trimmed().toLower();
+    if (t == u"print")
+        return QStringLiteral("Печать");
+    if (t == u"active")
+        return QStringLiteral("Активен");
+    if (t == u"in")
+        return QStringLiteral("Вход");
+    if (t == u"out")
+        return QStringLiteral("Выход");
+    if (t == u"idle_timeout")
+        return QStringLiteral("Таймаут");
+    if (t == u"order_roll_add" || t == u"order_roll_remove" || t == u"order_roll_clear")
+        return QStringLiteral("Рулон");
+    return QStringLiteral("Событие");
+}
+
+QString AttendanceArchiveViews::areaText(double squareMetres)
+{
+    return QStringLiteral("%1 м²").arg(QString::number(squareMetres, 'f', 2).replace(u'.', u','));
+}
+
+void AttendanceArchiveViews::rebuildAttendance(const QString &selectedId, const NameLookup &name)
+{
+    const QList<TimedRow> day = rowsBetween(m_attendance, m_attendanceDate, m_attendanceDate);
+    const QHash<int, qint64> worked = workedMinutes(day);
+    m_attendanceDates = availableDays(m_attendance);
+    m_attendanceEvents.clear();
+    m_inCount = m_outCount = m_lateCount = 0;
+    qint64 totalWorked = 0;
+    QStringList selectedParts;
+    qint64 selectedWorked = 0;
+    for (int i = 0; i < day.size(); ++i) {
+        const QVariantMap &row = day.at(i).row;
+        const QString id = attendanceEmployee(row);
+        const bool mine = !selectedId.isEmpty() && id == selectedId;
+        const QString type = attendanceType(row);
+        const qint64 late = lateMinutes(row);
+        const qint64 minutes = worked.value(i, 0);
+        const QString time = day.at(i).time.toString(QStringLiteral("HH:mm:ss"));
+        const QString label = type == u"in" ? QStringLiteral("Вход")
+                              : type == u"out" ? QStringLiteral("Выход") : QStringLiteral("Событие");
+        if (mine) {
+            selectedParts.append(QStringLiteral("%1 %2").arg(label, time.left(5)));
+            selectedWorked += minutes;
+        }
+        if (m_attendanceOnlySelected && !mine)
+            continue;
+        m_inCount += type == u"in";
+        m_outCount += type == u"out";
+        m_lateCount += late > 0;
+        totalWorked += minutes;
+
+        const QString uid = variantFirstText(row, {"uid", "rfid_uid", "card_uid"});
+        QStringList detail;
+        if (!uid.isEmpty())
+            detail.append(QStringLiteral("UID ") + uid);
+        const QString lateness = lateText(type, late);
+        if (!lateness.isEmpty())
+            detail.append(lateness);
+        if (minutes > 0)
+            detail.append(QStringLiteral("отработано ") + StaffParsing::minutesAsHoursText(minutes));
+        m_attendanceEvents.append(QVariantMap{
+            {QStringLiteral("employeeId"), id},
+            {QStringLiteral("name"), employeeName(row, id, name)},
+            {QStringLiteral("time"), time},
+            {QStringLiteral("ts"), day.at(i).time.toString(Qt::ISODate)},
+            {QStringLiteral("type"), type},
+            {QStringLiteral("typeLabel"), label},
+            {QStringLiteral("uid"), uid},
+            {QStringLiteral("late"), late > 0},
+            {QStringLiteral("lateMin"), late},
+            {QStringLiteral("lateLabel"), late > 0 ? QStringLiteral("Опоздание") : QString()},
+            {QStringLiteral("lateText"), lateness},
+            {QStringLiteral("workedMinutes"), minutes},
+            {QStringLiteral("detail"), detail.join(kSep)},
+        });
+    }
+    m_workedText = StaffParsing::minutesAsHoursText(totalWorked);
+    if (selectedId.isEmpty())
+        m_selectedAttendanceText.clear();
+    else if (selectedParts.isEmpty())
+        m_selectedAttendanceText = QStringLiteral("Нет событий посещений по сотруднику");
+    else
+        m_selectedAttendanceText = selectedParts.join(kSep) + kSep + QStringLiteral("отработано ")
+                                   + StaffParsing::minutesAsHoursText(selectedWorked);
+}
+
+void AttendanceArchiveViews::rebuildArchive(const QString &selectedId, const NameLookup &name)
+{
+    const QList<TimedRow> day = rowsBetween(m_archive, m_archiveDate, m_archiveDate);
+    m_archiveDates = availableDays(m_archive);
+    m_archiveEvents.clear();
+    m_printCount = 0;
+    double area = 0;
+    qint64 visits = 0;
+    QSet<QString> active;
+    int selectedPrints = 0;
+    double selectedArea = 0;
+    qint64 selectedVisits = 0;
+    int selectedRows = 0;
+    for (const TimedRow &timed : day) {
+        const QVariantMap &row = timed.row;
+        const QString id = archiveEmployee(row);
+        const bool mine = !selectedId.isEmpty() && id == selectedId;
+        const QString type = variantFirstText(row, {"type", "kind", "event_type"}).toLower();
+        const bool print = type == u"print";
+        const double rowM2 = print ? rowArea(row) : 0.0;
+        const qint64 visit = visitMinutes(row);
+        if (mine) {
+            ++selectedRows;
+            selectedPrints += print;
+            selectedArea += rowM2;
+            selectedVisits += visit;
+        }
+        if (m_archiveOnlySelected && !mine)
+            continue;
+        m_printCount += print;
+        area += rowM2;
+        visits += visit;
+        if (!id.isEmpty())
+            active.insert(id);
+
+        const qint64 scans = qRound64(variantToNumber(variantFirstValue(row, {"scans", "scan_count", "scans_count"})));
+        const QString printer = variantFirstText(row, {"printer", "printer_name"});
+        QStringList detail;
+        if (scans > 0)
+            detail.append(QStringLiteral("сканов %1").arg(scans));
+        if (!printer.isEmpty())
+            detail.append(printer);
+        if (rowM2 > 0)
+            detail.append(areaText(rowM2));
+        if (visit > 0)
+            detail.append(QStringLiteral("визит ") + StaffParsing::minutesAsHoursText(visit));
+        m_archiveEvents.append(QVariantMap{
+            {QStringLiteral("file"), variantFirstText(row, {"file", "file_name", "maket", "label"})},
+            {QStringLiteral("type"), type},
+            {QStringLiteral("typeLabel"), archiveTypeLabel(type)},
+            {QStringLiteral("employeeId"), id},
+            {QStringLiteral("name"), id.isEmpty() ? variantFirstText(row, {"name", "employee_name"})
+                                                  : employeeName(row, id, name)},
+            {QStringLiteral("time"), timed.time.toString(QStringLiteral("HH:mm:ss"))},
+            {QStringLiteral("scans"), scans},
+            {QStringLiteral("printer"), printer},
+            {QStringLiteral("area"), rowM2},
+            {QStringLiteral("visitMinutes"), visit},
+            {QStringLiteral("detail"), detail.join(kSep)},
+        });
+    }
+    m_activeCount = active.size();
+    m_areaText = areaText(area);
+    m_visitText = StaffParsing::minutesAsHoursText(visits);
+    m_archiveSummary = {
+        {QStringLiteral("date"), archiveDate()},
+        {QStringLiteral("eventCount"), m_archiveEvents.size()},
+        {QStringLiteral("printCount"), m_printCount},
+        {QStringLiteral("activeCount"), m_activeCount},
+        {QStringLiteral("area"), area},
+        {QStringLiteral("areaText"), m_areaText},
+        {QStringLiteral("visitMinutes"), visits},
+        {QStringLiteral("visitHoursText"), m_visitText},
+    };
+    if (selectedId.isEmpty())
+        m_selectedArchiveText.clear();
+    else if (selectedRows == 0)
+        m_selectedArchiveText = QStringLiteral("Нет архивных событий по сотруднику");
+    else
+        m_selectedArchiveText = QStringLiteral("Печать %1 • %2 • визит %3")
+                                    .arg(selectedPrints)
+                                    .arg(areaText(selectedArea), StaffParsing::minutesAsHoursText(selectedVisits));
+}
+
+QVariantMap AttendanceArchiveViews::employeeFigures(const QString &employeeId, const QDate &from,
+                                                    const QDate &to) const
+{
+    QList<TimedRow> mine;
+    for (const TimedRow &timed : rowsBetween(m_attendance, from, to)) {
+        if (attendanceEmployee(timed.row) == employeeId)
+            mine.append(timed);
+    }
+    qint64 late = 0;
+    for (const TimedRow &timed : mine)
+        late += lateMinutes(timed.row);
+    // Arrival and departure pair up within one day.
+    qint64 visit = 0;
+    for (QDate day = from; day <= to; day = day.addDays(1)) {
+        QList<TimedRow> ofDay;
+        for (const TimedRow &timed : mine) {
+            if (timed.time.date() == day)
+                ofDay.append(timed);
+        }
+        visit += sumMinutes(workedMinutes(ofDay));
+    }
+    int prints = 0;
+    double area = 0;
+    for (const TimedRow &timed : rowsBetween(m_archive, from, to)) {
+        if (archiveEmployee(timed.row) != employeeId)
+            continue;
+        const bool print = variantFirstText(timed.row, {"type", "kind", "event_type"}).toLower() == u"print";
+        prints += print;
+        area += print ? rowArea(timed.row) : 0.0;
+    }
+    return {
+        {QStringLiteral("visitMinutes"), visit},
+        {QStringLiteral("visitLabel"), StaffParsing::minutesAsHoursText(visit)},
+        {QStringLiteral("lateMin"), late},
+        {QStringLiteral("printCount"), prints},
+        {QStringLiteral("area"), area},
+        {QStringLiteral("worked"), visit > 0},
+    };
+}
