@@ -1,6 +1,7 @@
 // Guards against bad numbers, leaked secrets and unwritable folders.
+#include "JournalProbe.h"
+
 #include "common/AtomicFile.h"
-#include "common/Journal.h"
 #include "common/NumberClamp.h"
 #include "common/SecretRedaction.h"
 #include "common/WriteFailureMonitor.h"
@@ -17,15 +18,6 @@ namespace {
 
 // Owner, group and others; Qt also reports the same rights as "user" bits.
 const QFileDevice::Permissions kModeBits = QFileDevice::Permissions(0x7077);
-
-struct JournalProbe : Journal
-{
-    QStringList lines;
-    void addInfo(const QString &m) override { lines << m; }
-    void addSuccess(const QString &m) override { lines << m; }
-    void addWarn(const QString &m) override { lines << m; }
-    void addError(const QString &m) override { lines << m; }
-};
 
 } // namespace
 
@@ -144,8 +136,8 @@ private Q_SLOTS:
         QCOMPARE(monitor.failingFolders(), QStringList{folder});
         // A failure before the journal exists is told as soon as it does.
         monitor.setJournal(&journal);
-        QCOMPARE(journal.lines, QStringList{WriteFailureMonitor::journalText(folder)});
-        QVERIFY(journal.lines.first().contains(folder));
+        QCOMPARE(journal.messages(QStringLiteral("error")), QStringList{WriteFailureMonitor::journalText(folder)});
+        QVERIFY(journal.last().contains(folder));
 
         monitor.noteFailure(folder + QStringLiteral("/data/identity.json"));
         monitor.noteFailure(folder + QStringLiteral("/data/logs/client.log"));
