@@ -89,7 +89,7 @@ private Q_SLOTS:
 
         box.settings->setTenantId(QString());
         heartbeat.sendHeartbeat();
-        QTest::qWait(200);
+        box.requestsSoFar();
         QCOMPARE(box.requests(QStringLiteral("/api/heartbeat")).size(), 2);
         QCOMPARE(replied.count(), 2);
     }

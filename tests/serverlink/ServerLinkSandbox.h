@@ -12,6 +12,8 @@
 
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -51,6 +53,20 @@ struct ServerLinkSandbox
     void fault(const QJsonObject &definition) { server.faults().add(DevFault::fromJson(definition)); }
 
     DevTenant &demoTenant() { return *server.store().tenantById(QString::fromLatin1(Demo::kTenantId)); }
+
+    // How many requests the server has seen from the code under test. A request of our
+    // own goes first and is waited for, so one the code sent earlier has arrived by then:
+    // "nothing was sent" is proven without a fixed sleep.
+    int requestsSoFar()
+    {
+        QNetworkAccessManager network;
+        QNetworkRequest request(server.baseUrl().resolved(QUrl(QStringLiteral("/__barrier"))));
+        QNetworkReply *reply = network.get(request);
+        if (!QTest::qWaitFor([reply] { return reply->isFinished(); }, 10000))
+            reply->abort();
+        reply->deleteLater();
+        return int(server.journal().entries(0, QString()).size()) - 1;
+    }
 
     bool hasLogEntry(const QString &message) const
     {
