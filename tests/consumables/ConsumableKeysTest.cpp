@@ -25,7 +25,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("slug");
-        QTest::newRow("spec example") << "Фреска белая 2" << "freska_belaya_2";
+        QTest::newRow("documented example") << "Фреска белая 2" << "freska_belaya_2";
         QTest::newRow("yo and soft sign") << "Зелёный Лён, рулон" << "zelenyy_len_rulon";
         QTest::newRow("hard sign dropped") << "Объём" << "obem";
         QTest::newRow("digraphs") << "Щётка Жёлтая Чехол Шило Юла Яма Цех"
