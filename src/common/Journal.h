@@ -15,3 +15,20 @@ public:
     virtual void addWarn(const QString &message) = 0;
     virtual void addError(const QString &message) = 0;
 };
+
+// A service built without a journal (tests, tools) writes nowhere.
+inline void journalInfo(Journal *journal, const QString &message)
+{
+    if (journal)
+        journal->addInfo(message);
+}
+inline void journalWarn(Journal *journal, const QString &message)
+{
+    if (journal)
+        journal->addWarn(message);
+}
+inline void journalError(Journal *journal, const QString &message)
+{
+    if (journal)
+        journal->addError(message);
+}

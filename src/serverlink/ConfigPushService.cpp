@@ -42,11 +42,6 @@ QString compactArrayText(const QJsonArray &array)
     return QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Compact));
 }
 
-QString firstText(const QVariantMap &map, JsonKeys keys)
-{
-    return variantFirstText(map, keys);
-}
-
 } // namespace
 
 ConfigPushService::ConfigPushService(AppSettings *settings, Journal *eventLog, QObject *parent)
@@ -65,14 +60,14 @@ QJsonArray ConfigPushService::scriptsCatalog(const QVariantList &entries)
     for (const QVariant &value : entries) {
         ++position;
         const QVariantMap entry = value.toMap();
-        const QString name = firstText(entry, {"name"});
+        const QString name = variantFirstText(entry, {"name"});
         // The same id the machine's script bindings and the server's commands use.
         const QString id = ScriptEntries::scriptId(entry, position - 1);
-        QString launchMode = firstText(entry, {"launchMode", "launch_mode"});
-        QString kind = firstText(entry, {"kind"});
-        QString fileName = firstText(entry, {"fileName", "filename"});
+        QString launchMode = variantFirstText(entry, {"launchMode", "launch_mode"});
+        QString kind = variantFirstText(entry, {"kind"});
+        QString fileName = variantFirstText(entry, {"fileName", "filename"});
         if (fileName.isEmpty())
-            fileName = QFileInfo(firstText(entry, {"path"})).fileName();
+            fileName = QFileInfo(variantFirstText(entry, {"path"})).fileName();
         items.append(QJsonObject{
             {QStringLiteral("id"), id},
             {QStringLiteral("title"), name.isEmpty() ? QStringLiteral("Скрипт %1").arg(position) : name},

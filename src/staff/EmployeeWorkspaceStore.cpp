@@ -28,11 +28,6 @@ const QString kNoEventApi = QStringLiteral("Сотрудники: event API не
 const QString kNotFound = QStringLiteral("Сотрудники: сотрудник не найден");
 const QString kSelectFirst = QStringLiteral("Сотрудники: сначала выбери сотрудника");
 
-QString firstContextText(const QVariantMap &context, JsonKeys keys)
-{
-    return variantFirstText(context, keys);
-}
-
 } // namespace
 
 EmployeeWorkspaceStore::EmployeeWorkspaceStore(AppSettings *settings, Journal *journal, QObject *parent)
@@ -428,16 +423,16 @@ void EmployeeWorkspaceStore::rememberActiveCutterForWorkplace(const QString &wor
         return;
     QString key = normalizeWorkplaceKey(workplaceId);
     if (key.isEmpty())
-        key = normalizeWorkplaceKey(firstContextText(context, {"workplace_id", "workplaceId", "cutter_key", "cutterKey"}));
+        key = normalizeWorkplaceKey(variantFirstText(context, {"workplace_id", "workplaceId", "cutter_key", "cutterKey"}));
     if (key.isEmpty())
         return;
 
     const QDateTime stamp = now();
     const QString name = employeeNameById(eid, eid);
-    QString label = firstContextText(context, {"cutter_label", "cutterLabel", "workplace_label", "workplaceLabel"});
+    QString label = variantFirstText(context, {"cutter_label", "cutterLabel", "workplace_label", "workplaceLabel"});
     if (label.isEmpty())
         label = workplaceLabelForKey(key);
-    const QString scanner = firstContextText(context, {"scanner_id", "scannerId"});
+    const QString scanner = variantFirstText(context, {"scanner_id", "scannerId"});
 
     QVariantMap entry{
         {QStringLiteral("emp_id"), eid}, {QStringLiteral("employee_id"), eid}, {QStringLiteral("id"), eid},

@@ -118,7 +118,7 @@ bool SupplyLabelsService::openFolder()
     const QString dir = labelsDir();
     if (QDesktopServices::openUrl(QUrl::fromLocalFile(dir)))
         return true;
-    error(QStringLiteral("Наклейки: не удалось открыть папку %1").arg(QDir::toNativeSeparators(dir)));
+    journalError(m_eventLog, QStringLiteral("Наклейки: не удалось открыть папку %1").arg(QDir::toNativeSeparators(dir)));
     return false;
 }
 
@@ -128,7 +128,7 @@ bool SupplyLabelsService::openFile(const QString &fileName)
     const QString path = QDir(labelsDir()).filePath(name);
     if (!name.isEmpty() && QFileInfo(path).isFile() && QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
         return true;
-    error(QStringLiteral("Наклейки: не удалось открыть файл %1").arg(name));
+    journalError(m_eventLog, QStringLiteral("Наклейки: не удалось открыть файл %1").arg(name));
     return false;
 }
 
@@ -137,7 +137,7 @@ bool SupplyLabelsService::printFile(const QString &fileName, int copies)
     const QString name = fileName.trimmed();
     const QString path = QDir(labelsDir()).filePath(name);
     if (name.isEmpty() || !QFileInfo(path).isFile()) {
-        warn(QStringLiteral("Наклейки: файл не найден: %1").arg(name));
+        journalWarn(m_eventLog, QStringLiteral("Наклейки: файл не найден: %1").arg(name));
         return false;
     }
     const int jobs = std::max(kMinCopies, copies);
@@ -147,11 +147,11 @@ bool SupplyLabelsService::printFile(const QString &fileName, int copies)
         QString reason;
         if (!m_print(path, printer, &reason, 1)) {
             qCWarning(lcSupplies) << "sticker print failed" << path << reason;
-            error(QStringLiteral("Наклейки: ошибка печати %1.").arg(name));
+            journalError(m_eventLog, QStringLiteral("Наклейки: ошибка печати %1.").arg(name));
             return false;
         }
     }
-    info(QStringLiteral("Наклейки: %1 × %2 отправлено в печать.").arg(name).arg(jobs));
+    journalInfo(m_eventLog, QStringLiteral("Наклейки: %1 × %2 отправлено в печать.").arg(name).arg(jobs));
     return true;
 }
 
@@ -162,11 +162,11 @@ QString SupplyLabelsService::createLabelPdf(const QString &barcode, const QStrin
     const QString skuText = sku.trimmed();
     const QString article = wbArticle.trimmed();
     if (code.isEmpty()) {
-        warn(QStringLiteral("Наклейки: введи баркод."));
+        journalWarn(m_eventLog, QStringLiteral("Наклейки: введи баркод."));
         return {};
     }
     if (skuText.isEmpty()) {
-        warn(QStringLiteral("Наклейки: введи артикул SKU."));
+        journalWarn(m_eventLog, QStringLiteral("Наклейки: введи артикул SKU."));
         return {};
     }
 
@@ -178,7 +178,7 @@ QString SupplyLabelsService::createLabelPdf(const QString &barcode, const QStrin
                                                                   : QStringLiteral("Артикул WB");
     sticker.article = article;
     if (SupplySticker::moduleDots(code) < 1) {
-        error(QStringLiteral("Наклейки: не удалось сформировать баркод."));
+        journalError(m_eventLog, QStringLiteral("Наклейки: не удалось сформировать баркод."));
         return {};
     }
     const QByteArray pdf = sticker.toPdf();
@@ -187,30 +187,13 @@ QString SupplyLabelsService::createLabelPdf(const QString &barcode, const QStrin
                                       QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmmss")));
     const QString path = QDir(labelsDir()).filePath(fileName);
     if (pdf.isEmpty() || !writeFileAtomically(path, pdf)) {
-        error(QStringLiteral("Наклейки: не удалось сохранить PDF %1").arg(QDir::toNativeSeparators(path)));
+        journalError(m_eventLog, QStringLiteral("Наклейки: не удалось сохранить PDF %1").arg(QDir::toNativeSeparators(path)));
         return {};
     }
-    info(QStringLiteral("Наклейки %1: PDF сохранён %2").arg(marketplaceTitle(), fileName));
+    journalInfo(m_eventLog, QStringLiteral("Наклейки %1: PDF сохранён %2").arg(marketplaceTitle(), fileName));
     reload();
     if (printAfter)
         printFile(fileName, kMinCopies);
     return path;
 }
 
-void SupplyLabelsService::info(const QString &message)
-{
-    if (m_eventLog)
-        m_eventLog->addInfo(message);
-}
-
-void SupplyLabelsService::warn(const QString &message)
-{
-    if (m_eventLog)
-        m_eventLog->addWarn(message);
-}
-
-void SupplyLabelsService::error(const QString &message)
-{
-    if (m_eventLog)
-        m_eventLog->addError(message);
-}

@@ -50,9 +50,6 @@ Q_SIGNALS:
 
 private:
     QString marketplaceTitle() const;
-    void info(const QString &message);
-    void warn(const QString &message);
-    void error(const QString &message);
 
     AppSettings *m_settings;
     Journal *m_eventLog;

@@ -91,19 +91,19 @@ bool LocalToolsService::openPath(const QString &path)
 {
     const QString local = normalizeLocalPath(path);
     if (local.isEmpty()) {
-        warn(QStringLiteral("Локальный путь не задан."));
+        journalWarn(m_eventLog, QStringLiteral("Локальный путь не задан."));
         return false;
     }
     if (!QFileInfo::exists(local)) {
-        warn(QStringLiteral("Путь не найден: %1").arg(native(local)));
+        journalWarn(m_eventLog, QStringLiteral("Путь не найден: %1").arg(native(local)));
         return false;
     }
     const QString absolute = QFileInfo(local).absoluteFilePath();
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(absolute))) {
-        error(QStringLiteral("Не удалось открыть путь: %1").arg(native(absolute)));
+        journalError(m_eventLog, QStringLiteral("Не удалось открыть путь: %1").arg(native(absolute)));
         return false;
     }
-    info(QStringLiteral("Открыт путь: %1").arg(native(absolute)));
+    journalInfo(m_eventLog, QStringLiteral("Открыт путь: %1").arg(native(absolute)));
     return true;
 }
 
@@ -111,15 +111,15 @@ bool LocalToolsService::openUrl(const QString &url)
 {
     const QString text = url.trimmed();
     if (text.isEmpty()) {
-        warn(QStringLiteral("Ссылка не задана."));
+        journalWarn(m_eventLog, QStringLiteral("Ссылка не задана."));
         return false;
     }
     const QUrl link = QUrl::fromUserInput(text);
     if (!link.isValid() || !QDesktopServices::openUrl(link)) {
-        error(QStringLiteral("Не удалось открыть ссылку: %1").arg(text));
+        journalError(m_eventLog, QStringLiteral("Не удалось открыть ссылку: %1").arg(text));
         return false;
     }
-    info(QStringLiteral("Открыта ссылка: %1").arg(text));
+    journalInfo(m_eventLog, QStringLiteral("Открыта ссылка: %1").arg(text));
     return true;
 }
 
@@ -157,16 +157,16 @@ QString LocalToolsService::normalizeLocalPath(const QString &path) const
 bool LocalToolsService::copyText(const QString &text)
 {
     if (text.isEmpty()) {
-        warn(QStringLiteral("Нечего копировать."));
+        journalWarn(m_eventLog, QStringLiteral("Нечего копировать."));
         return false;
     }
     QClipboard *clipboard = QGuiApplication::clipboard();
     if (!clipboard) {
-        error(QStringLiteral("Буфер обмена недоступен."));
+        journalError(m_eventLog, QStringLiteral("Буфер обмена недоступен."));
         return false;
     }
     clipboard->setText(text);
-    info(QStringLiteral("Текст скопирован в буфер обмена."));
+    journalInfo(m_eventLog, QStringLiteral("Текст скопирован в буфер обмена."));
     return true;
 }
 
@@ -181,7 +181,7 @@ QString LocalToolsService::pickDirectory(const QString &currentPath, const QStri
     const QString dir = QFileDialog::getExistingDirectory(nullptr, caption, normalizeLocalPath(currentPath));
     if (dir.isEmpty())
         return {};
-    info(QStringLiteral("Выбрана папка: %1").arg(native(dir)));
+    journalInfo(m_eventLog, QStringLiteral("Выбрана папка: %1").arg(native(dir)));
     return dir;
 }
 
@@ -192,7 +192,7 @@ QString LocalToolsService::pickFile(const QString &currentPath, const QString &t
     const QString file = QFileDialog::getOpenFileName(nullptr, caption, normalizeLocalPath(currentPath), filter);
     if (file.isEmpty())
         return {};
-    info(QStringLiteral("Выбран файл: %1").arg(native(file)));
+    journalInfo(m_eventLog, QStringLiteral("Выбран файл: %1").arg(native(file)));
     return file;
 }
 
@@ -200,12 +200,12 @@ bool LocalToolsService::openContainingFolder(const QString &path)
 {
     const QString local = normalizeLocalPath(path);
     if (local.isEmpty()) {
-        warn(QStringLiteral("Путь не задан."));
+        journalWarn(m_eventLog, QStringLiteral("Путь не задан."));
         return false;
     }
     const QString folder = QFileInfo(local).absolutePath();
     if (!QFileInfo(folder).isDir()) {
-        warn(QStringLiteral("Папка для пути не найдена: %1").arg(native(local)));
+        journalWarn(m_eventLog, QStringLiteral("Папка для пути не найдена: %1").arg(native(local)));
         return false;
     }
     return openPath(folder);
@@ -225,7 +225,7 @@ bool LocalToolsService::openConsumableAssetsFolder(const QString &tabId)
 
 void LocalToolsService::noteQrTooLong(const QString &area, const QString &payload)
 {
-    warn(QStringLiteral("%1: payload (%2 байт) не помещается ни в одну версию QR-кода, документ без картинки.")
+    journalWarn(m_eventLog, QStringLiteral("%1: payload (%2 байт) не помещается ни в одну версию QR-кода, документ без картинки.")
              .arg(area)
              .arg(payload.toUtf8().size()));
 }
@@ -234,14 +234,14 @@ QString LocalToolsService::saveLabel(const QString &path, const WorkstationLabel
                                      const QString &payload, const LabelMessages &messages)
 {
     if (label.pdf.isEmpty() || !writeFileAtomically(path, label.pdf)) {
-        error(messages.failed.arg(native(path)));
+        journalError(m_eventLog, messages.failed.arg(native(path)));
         return {};
     }
     if (label.withQr) {
-        info(messages.saved.arg(native(path)));
+        journalInfo(m_eventLog, messages.saved.arg(native(path)));
     } else {
         noteQrTooLong(messages.area, payload);
-        warn(messages.savedWithoutQr.arg(native(path)));
+        journalWarn(m_eventLog, messages.savedWithoutQr.arg(native(path)));
     }
     return path;
 }
@@ -252,7 +252,7 @@ QString LocalToolsService::generateEmployeeQrDocument(const QString &employeeId,
     const QString id = employeeId.trimmed();
     const QString data = payload.trimmed();
     if (id.isEmpty() || data.isEmpty()) {
-        warn(QStringLiteral("QR сотрудника: не хватает ID или payload."));
+        journalWarn(m_eventLog, QStringLiteral("QR сотрудника: не хватает ID или payload."));
         return {};
     }
     const QString stem = QStringLiteral("EMP_%1_%2").arg(fileNamePart(id), fileNamePart(employeeName));
@@ -264,19 +264,19 @@ QString LocalToolsService::generateEmployeeQrDocument(const QString &employeeId,
         buffer.open(QIODevice::WriteOnly);
         const QString path = dir + u'/' + stem + QStringLiteral(".png");
         if (picture.save(&buffer, "PNG") && writeFileAtomically(path, png)) {
-            info(QStringLiteral("QR сотрудника сохранён: %1").arg(native(path)));
+            journalInfo(m_eventLog, QStringLiteral("QR сотрудника сохранён: %1").arg(native(path)));
             return path;
         }
-        error(QStringLiteral("QR сотрудника: не удалось сохранить %1").arg(native(path)));
+        journalError(m_eventLog, QStringLiteral("QR сотрудника: не удалось сохранить %1").arg(native(path)));
         return {};
     }
     noteQrTooLong(QStringLiteral("QR сотрудника"), data);
     const QString path = dir + u'/' + stem + QStringLiteral("_payload.json");
     if (!writeFileAtomically(path, data.toUtf8())) {
-        error(QStringLiteral("QR сотрудника: не удалось сохранить %1").arg(native(path)));
+        journalError(m_eventLog, QStringLiteral("QR сотрудника: не удалось сохранить %1").arg(native(path)));
         return {};
     }
-    warn(QStringLiteral("QR сотрудника: PNG не скачался, сохранён payload: %1").arg(native(path)));
+    journalWarn(m_eventLog, QStringLiteral("QR сотрудника: PNG не скачался, сохранён payload: %1").arg(native(path)));
     return path;
 }
 
@@ -286,7 +286,7 @@ QString LocalToolsService::generateEmployeeBadgePdf(const QString &employeeId, c
     const QString id = employeeId.trimmed();
     const QString data = payload.trimmed();
     if (id.isEmpty() || data.isEmpty()) {
-        warn(QStringLiteral("Бейдж сотрудника: не хватает ID или payload."));
+        journalWarn(m_eventLog, QStringLiteral("Бейдж сотрудника: не хватает ID или payload."));
         return {};
     }
     const QString path = employeesDir(QStringLiteral("badges")) + QStringLiteral("/badge_%1_%2.pdf")
@@ -303,7 +303,7 @@ QString LocalToolsService::generateCutterQrPdf(const QString &cutterId, const QS
     const QString id = cutterId.trimmed();
     const QString data = payload.trimmed();
     if (id.isEmpty() || data.isEmpty()) {
-        warn(QStringLiteral("QR резака: не хватает ID или payload."));
+        journalWarn(m_eventLog, QStringLiteral("QR резака: не хватает ID или payload."));
         return {};
     }
     const QString path = cuttersDir() + QStringLiteral("/cutter_%1.pdf").arg(fileNamePart(id));
@@ -336,7 +336,7 @@ QString LocalToolsService::makeWallLabel(const QString &tabId, const QString &he
                                          const QString &footer, const QString &rawPayload, const QString &fileStem)
 {
     if (rawPayload.trimmed().isEmpty()) {
-        warn(QStringLiteral("QR расходника: пустой payload."));
+        journalWarn(m_eventLog, QStringLiteral("QR расходника: пустой payload."));
         return {};
     }
     const QString payload = wallPayload(rawPayload);
@@ -365,7 +365,7 @@ QString LocalToolsService::generateMaterialQrPdf(const QString &tabId, const QSt
 {
     const QString id = materialId.trimmed();
     if (id.isEmpty()) {
-        warn(QStringLiteral("QR материала: пустой ID рулона."));
+        journalWarn(m_eventLog, QStringLiteral("QR материала: пустой ID рулона."));
         return {};
     }
     const QString cell = cellQr.trimmed();
@@ -392,10 +392,10 @@ QString LocalToolsService::exportCsv(const QString &prefix, const QString &date,
     const QString day = date.trimmed().isEmpty() ? QStringLiteral("unknown-date") : fileNamePart(date);
     const QString path = employeesDir(QStringLiteral("exports")) + u'/' + prefix + day + QStringLiteral(".csv");
     if (!writeFileAtomically(path, content)) {
-        error(failMessage.arg(native(path)));
+        journalError(m_eventLog, failMessage.arg(native(path)));
         return {};
     }
-    info(okMessage.arg(native(path)));
+    journalInfo(m_eventLog, okMessage.arg(native(path)));
     return path;
 }
 
@@ -434,40 +434,23 @@ bool LocalToolsService::printPath(const QString &path)
 {
     const QString local = normalizeLocalPath(path);
     if (local.isEmpty()) {
-        warn(QStringLiteral("Путь печати не задан."));
+        journalWarn(m_eventLog, QStringLiteral("Путь печати не задан."));
         return false;
     }
     if (!QFileInfo(local).isFile()) {
-        warn(QStringLiteral("Файл для печати не найден: %1").arg(native(local)));
+        journalWarn(m_eventLog, QStringLiteral("Файл для печати не найден: %1").arg(native(local)));
         return false;
     }
     const QString printer = m_settings ? m_settings->labelPrinterName().trimmed() : QString();
     QString reason;
     if (!m_print(local, printer, &reason, kPrintCopies)) {
-        error(QStringLiteral("Не удалось отправить файл на печать: %1 (%2)").arg(native(local), reason));
+        journalError(m_eventLog, QStringLiteral("Не удалось отправить файл на печать: %1 (%2)").arg(native(local), reason));
         return false;
     }
     const QString where = printer.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(printer);
-    info(QStringLiteral("Файл отправлен на печать%1: %2").arg(where, native(local)));
+    journalInfo(m_eventLog, QStringLiteral("Файл отправлен на печать%1: %2").arg(where, native(local)));
     return true;
 }
 
 // --- journal ---
 
-void LocalToolsService::info(const QString &message)
-{
-    if (m_eventLog)
-        m_eventLog->addInfo(message);
-}
-
-void LocalToolsService::warn(const QString &message)
-{
-    if (m_eventLog)
-        m_eventLog->addWarn(message);
-}
-
-void LocalToolsService::error(const QString &message)
-{
-    if (m_eventLog)
-        m_eventLog->addError(message);
-}

@@ -97,9 +97,6 @@ private:
     void noteQrTooLong(const QString &area, const QString &payload);
     QString ensured(const QString &dir) const;
 
-    void info(const QString &message);
-    void warn(const QString &message);
-    void error(const QString &message);
 
     AppSettings *m_settings;
     Journal *m_eventLog;
