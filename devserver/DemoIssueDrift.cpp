@@ -11,9 +11,20 @@ namespace {
 const QString kBugs = QStringLiteral("bugs");
 const QString kDefects = QStringLiteral("defects");
 
-QString nowText()
+// Now, or a minute after the list's newest record when the demo data lies
+// later in the day, so a new or moved record comes first in the client.
+QString stampAfter(const QJsonArray &list)
 {
-    return QDateTime::currentDateTime().toString(Qt::ISODate);
+    QDateTime stamp = QDateTime::currentDateTime();
+    for (const QJsonValue &item : list) {
+        for (const char *key : {"created_at", "updated_at"}) {
+            const QDateTime time = QDateTime::fromString(item.toObject().value(QLatin1String(key)).toString(),
+                                                         Qt::ISODate);
+            if (time.isValid() && time >= stamp)
+                stamp = time.addSecs(60);
+        }
+    }
+    return stamp.toString(Qt::ISODate);
 }
 
 int maxId(const QJsonArray &list)
@@ -32,6 +43,7 @@ QString addDefect(DevTenant &tenant)
     QJsonArray defects = tenant.data.value(kDefects).toArray();
     const int id = qMax(5500, maxId(defects)) + 1;
     const QString key = QStringLiteral("DEF-%1").arg(id);
+    const QString stamp = stampAfter(defects);
     defects.append(QJsonObject{
         {QStringLiteral("id"), id},
         {QStringLiteral("defect_key"), key},
@@ -42,7 +54,7 @@ QString addDefect(DevTenant &tenant)
         {QStringLiteral("source_area"), QString::fromUtf8(areas[id % 3])},
         {QStringLiteral("created_by"), QStringLiteral("Ольга Павлова")},
         {QStringLiteral("photos"), QJsonArray{QStringLiteral("/files/defects/%1/1.jpg").arg(id)}},
-        {QStringLiteral("created_at"), nowText()},
+        {QStringLiteral("created_at"), stamp},
     });
     tenant.data.insert(kDefects, defects);
     return QStringLiteral("new_defect ") + key;
@@ -53,6 +65,7 @@ QString addBug(DevTenant &tenant)
     QJsonArray bugs = tenant.data.value(kBugs).toArray();
     const int id = qMax(100, maxId(bugs)) + 1;
     const QString key = QStringLiteral("BUG-%1").arg(id);
+    const QString stamp = stampAfter(bugs);
     bugs.append(QJsonObject{
         {QStringLiteral("id"), id},
         {QStringLiteral("bug_key"), key},
@@ -62,8 +75,8 @@ QString addBug(DevTenant &tenant)
         {QStringLiteral("status_label"), QStringLiteral("Новый")},
         {QStringLiteral("severity"), QStringLiteral("низкий")},
         {QStringLiteral("reporter"), QStringLiteral("Алексей Морозов")},
-        {QStringLiteral("created_at"), nowText()},
-        {QStringLiteral("updated_at"), nowText()},
+        {QStringLiteral("created_at"), stamp},
+        {QStringLiteral("updated_at"), stamp},
     });
     tenant.data.insert(kBugs, bugs);
     return QStringLiteral("new_bug ") + key;
@@ -88,7 +101,7 @@ QString advanceBug(DevTenant &tenant)
         }
         bug.insert(QStringLiteral("status"), next);
         bug.insert(QStringLiteral("status_label"), label);
-        bug.insert(QStringLiteral("updated_at"), nowText());
+        bug.insert(QStringLiteral("updated_at"), stampAfter(bugs));
         bugs.replace(i, bug);
         tenant.data.insert(kBugs, bugs);
         return QStringLiteral("bug_state %1 %2").arg(bug.value(QStringLiteral("bug_key")).toString(), next);
