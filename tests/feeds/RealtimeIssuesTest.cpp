@@ -360,6 +360,29 @@ private Q_SLOTS:
         QCOMPARE(probe.count(QStringLiteral("Новые баги: +1")), 1);
         QVERIFY(server.issueDrift().apply(tenant, QStringLiteral("unknown")).isEmpty());
     }
+
+    void driftEveryNthSnapshot()
+    {
+        DevServer server;
+        DevTenant &tenant = *server.store().tenantById(QString::fromLatin1(Demo::kTenantId));
+        const qint64 revision = tenant.revision;
+        for (int i = 0; i < 5; ++i)
+            server.issueDrift().onSnapshot(tenant);
+        QCOMPARE(tenant.revision, revision); // off unless switched on
+        QVERIFY(server.issueDrift().takePending(tenant.id).isEmpty());
+
+        server.issueDrift().setEvery(3);
+        for (int i = 0; i < 6; ++i)
+            server.issueDrift().onSnapshot(tenant);
+        QCOMPARE(tenant.revision, revision + 2);
+        const QString pending = server.issueDrift().takePending(tenant.id);
+        QVERIFY2(pending.startsWith(QStringLiteral("issues: new_defect DEF-")), qPrintable(pending));
+        QVERIFY2(pending.contains(QStringLiteral("; bug_state BUG-101 in_progress")), qPrintable(pending));
+        QVERIFY(server.issueDrift().takePending(tenant.id).isEmpty());
+        const QJsonObject summary = tenant.data.value(QStringLiteral("bugs_summary")).toObject();
+        QCOMPARE(summary.value(QStringLiteral("new_count")).toInt(), 0);
+        QCOMPARE(tenant.data.value(QStringLiteral("defects_summary")).toObject().value(QStringLiteral("count")).toInt(), 3);
+    }
 };
 
 QTEST_GUILESS_MAIN(RealtimeIssuesTest)
