@@ -8,6 +8,7 @@
 #include <QJsonArray>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -45,7 +46,13 @@ QJsonArray firstList(const QJsonObject &data, JsonKeys keys)
 
 QVariantList buildRows(const QJsonArray &records, IssueRow::Kind kind)
 {
-    QVariantList rows;
+    struct Built
+    {
+        qint64 sortTs;
+        QVariantMap row;
+    };
+    std::vector<Built> built;
+    built.reserve(size_t(records.size()));
     int number = 0;
     for (const QJsonValue &value : records) {
         ++number;
@@ -53,12 +60,15 @@ QVariantList buildRows(const QJsonArray &records, IssueRow::Kind kind)
             qCDebug(lcFeeds) << "issue record" << number << "is not an object; skipped";
             continue;
         }
-        rows << IssueRow::build(value.toObject(), kind, number);
+        QVariantMap row = IssueRow::build(value.toObject(), kind, number);
+        const qint64 sortTs = row.value(QStringLiteral("sortTs")).toLongLong();
+        built.push_back({sortTs, std::move(row)});
     }
-    std::stable_sort(rows.begin(), rows.end(), [](const QVariant &a, const QVariant &b) {
-        return a.toMap().value(QStringLiteral("sortTs")).toLongLong()
-            > b.toMap().value(QStringLiteral("sortTs")).toLongLong();
-    });
+    std::stable_sort(built.begin(), built.end(), [](const Built &a, const Built &b) { return a.sortTs > b.sortTs; });
+    QVariantList rows;
+    rows.reserve(qsizetype(built.size()));
+    for (Built &entry : built)
+        rows << std::move(entry.row);
     return rows;
 }
 

@@ -48,7 +48,11 @@ PrintFigures countEvents(const QVariantList &events, const QDate &today)
     const QDate previousMonth = today.addMonths(-1);
     for (const QVariant &item : events) {
         const QVariantMap event = item.toMap();
-        const QDate day = PrintArchiveEvent::dayOf(event);
+        // The store stamps each server event with its local day; parsing the
+        // time again for thousands of events would stall every refresh.
+        QDate day = QDate::fromString(event.value(QStringLiteral("day")).toString(), Qt::ISODate);
+        if (!day.isValid())
+            day = PrintArchiveEvent::dayOf(event);
         if (!day.isValid())
             continue;
         const double area = eventArea(event);
