@@ -19,6 +19,18 @@ Item {
     GlassPanel { id: emptyPanel }
     GlassPanel { id: panel; contentMargin: 10; Item { implicitWidth: 50; implicitHeight: 20 } }
     CompactSwitch { id: owned; checked: false }
+    GlassComboBox { id: emptyChooser; x: 300; y: 300; model: []; displayText: count > 0 ? currentText : "COM-порты не найдены" }
+    GlassComboBox {
+        id: roleChooser
+        x: 300
+        y: 350
+        width: 200
+        textRole: "name"
+        model: ListModel {
+            ListElement { name: "COM3" }
+            ListElement { name: "COM7" }
+        }
+    }
     SignalSpy { id: toggledSpy; target: owned; signalName: "toggled" }
 
     TestCase {
@@ -82,6 +94,18 @@ Item {
             compare(emptyPanel.implicitWidth, 0)
             compare(panel.implicitWidth, 70)
             compare(panel.implicitHeight, 40)
+        }
+
+        function test_chooser_texts() {
+            compare(emptyChooser.contentItem.text, "COM-порты не найдены")
+            compare(roleChooser.currentText, "COM3")
+            roleChooser.popup.open()
+            tryCompare(roleChooser.popup, "opened", true)
+            var list = roleChooser.popup.contentItem
+            tryCompare(list, "count", 2)
+            tryVerify(function() { return list.itemAtIndex(1) !== null }, 3000, "second row")
+            compare(list.itemAtIndex(1).contentItem.text, "COM7")
+            roleChooser.popup.close()
         }
 
         function test_switch_leaves_state_to_owner() {
