@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/EventLogModel.h"
+#include "app/ScanRouter.h"
 #include "consumables/ConsumablesService.h"
 #include "devices/ComScannerService.h"
 #include "devices/RfidScannerService.h"
@@ -66,6 +67,7 @@ private:
 
     void wire();
     void wireServerLink();
+    void wireScans();
     void onSettingsChanged();
     // The one road that brings the server link up; the two occasions differ only in
     // what they add around it.
@@ -121,6 +123,8 @@ private:
     WarehouseFileModel m_warehouseWb;
     WarehouseFileModel m_warehouseOzon;
     WarehouseFileModel m_warehouseYm;
+    // Every scan and card goes through here; it needs all of the above.
+    ScanRouter m_scanRouter;
 
     // Created once the figures it reports exist (print archive, consumables, devices).
     HeartbeatSender m_heartbeat;
