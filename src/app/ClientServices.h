@@ -60,6 +60,8 @@ public:
     // The six scanner slots in slot order (the heartbeat reports their running state).
     const QList<ComScannerService *> &scanners() const { return m_scanners; }
     RfidScannerService &rfidService() { return m_rfidService; }
+    // The page shown and the page tabs are the scene's to set.
+    ScanRouter &scanRouter() { return m_scanRouter; }
 
 private:
     // Launch with a set-up device, or the moment onboarding completes.
