@@ -442,7 +442,12 @@ Item {
                                 ColumnLayout {
                                     anchors.fill: parent
                                     spacing: 12
-                                    IconMark { name: card.modelData.icon; color: "#7ECFFF"; width: 30; height: 30 }
+                                    IconMark {
+                                        name: card.modelData.icon
+                                        color: "#7ECFFF"
+                                        Layout.preferredWidth: 30
+                                        Layout.preferredHeight: 30
+                                    }
                                     Text {
                                         text: card.modelData.title
                                         color: "#F6FAFF"
@@ -660,10 +665,10 @@ Item {
                                     delegate: StatusPill {
                                         required property int index
                                         readonly property var service: page.scannerServiceAt(index + 1)
-                                        readonly property bool on: !!service && service.running
+                                        readonly property bool running: !!service && service.running
                                         label: "Сканер " + (index + 1)
-                                        value: on ? "включён" : "выключен"
-                                        accent: on ? "#22C55E" : "#F4C16D"
+                                        value: running ? "включён" : "выключен"
+                                        accent: running ? "#22C55E" : "#F4C16D"
                                     }
                                 }
                                 StatusPill {

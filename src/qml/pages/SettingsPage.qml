@@ -205,8 +205,8 @@ Item {
     }
 
     component OnOff: StatusPill {
-        property bool on: false
-        accent: on ? "#22C55E" : "#F4C16D"
+        property bool good: false
+        accent: good ? "#22C55E" : "#F4C16D"
     }
 
     ColumnLayout {
@@ -346,13 +346,13 @@ Item {
                         OnOff {
                             label: "Расходники"
                             value: Rules.queueText(consumablesService.pendingCount)
-                            on: consumablesService.pendingCount === 0
+                            good: consumablesService.pendingCount === 0
                             iconName: "consumables"
                         }
                         OnOff {
                             label: "Архив печати"
                             value: Rules.queueText(printArchiveStore.pendingCount)
-                            on: printArchiveStore.pendingCount === 0
+                            good: printArchiveStore.pendingCount === 0
                             iconName: "printer"
                         }
                     }
@@ -550,7 +550,7 @@ Item {
                                 OnOff {
                                     label: "Сканер " + (deviceState.index + 1)
                                     value: deviceState.running ? "включён" : "выключен"
-                                    on: deviceState.running
+                                    good: deviceState.running
                                     iconName: "search"
                                 }
                                 GlassActionButton {
@@ -566,7 +566,7 @@ Item {
                             OnOff {
                                 label: "RFID"
                                 value: rfidService.running ? "включён" : "выключен"
-                                on: rfidService.running
+                                good: rfidService.running
                                 iconName: "key"
                             }
                             GlassActionButton {
@@ -713,13 +713,13 @@ Item {
                             spacing: 8
                             OnOff {
                                 label: "Включен"
-                                on: scriptCard.modelData.enabled !== false
-                                value: on ? "да" : "нет"
+                                good: scriptCard.modelData.enabled !== false
+                                value: good ? "да" : "нет"
                             }
                             OnOff {
                                 label: "Автостарт"
-                                on: !!scriptCard.modelData.autoStart
-                                value: on ? "да" : "нет"
+                                good: !!scriptCard.modelData.autoStart
+                                value: good ? "да" : "нет"
                             }
                             StatusPill {
                                 label: "Режим"
@@ -729,7 +729,7 @@ Item {
                             }
                             OnOff {
                                 label: "Путь"
-                                on: !!scriptCard.runtime.exists
+                                good: !!scriptCard.runtime.exists
                                 value: page.machinePathState(scriptCard.path, scriptCard.runtime.exists)
                             }
                         }
