@@ -288,24 +288,18 @@ Item {
                         color: current ? "#1D3552" : (done ? "#132B23" : "#101A29")
                         border.width: 1
                         border.color: current ? "#89DFFF" : (done ? "#8EE3BF" : "#304764")
-                        Column {
+                        Text {
                             anchors.fill: parent
-                            anchors.margins: 9
-                            spacing: 3
-                            Text {
-                                text: String(chip.index + 1)
-                                color: chip.current ? "#89DFFF" : (chip.done ? "#8EE3BF" : "#5E7391")
-                                font.pixelSize: 11
-                                font.bold: true
-                            }
-                            Text {
-                                width: parent.width
-                                text: page.onboardingStepTitle(chip.index)
-                                color: chip.index <= page.step ? "#F4F8FF" : "#71829A"
-                                font.pixelSize: 12
-                                font.bold: chip.current
-                                elide: Text.ElideRight
-                            }
+                            anchors.leftMargin: 10
+                            anchors.rightMargin: 8
+                            verticalAlignment: Text.AlignVCenter
+                            text: (chip.index + 1) + ". " + page.onboardingStepTitle(chip.index)
+                            color: chip.index <= page.step ? "#F4F8FF" : "#71829A"
+                            font.pixelSize: 12
+                            font.bold: chip.current
+                            wrapMode: Text.WordWrap
+                            maximumLineCount: 2
+                            elide: Text.ElideRight
                         }
                         MouseArea {
                             anchors.fill: parent

@@ -465,9 +465,9 @@ Item {
                         Text { Layout.preferredWidth: 190; text: "RFID порт"; color: "#8FA3C4"; font.pixelSize: 13 }
                         GlassComboBox {
                             Layout.fillWidth: true
-                            model: rfidPortRow.ports
+                            model: Rules.portModel(rfidPortRow.ports)
                             enabled: rfidPortRow.ports.length > 0
-                            currentIndex: rfidPortRow.ports.indexOf(appSettings.rfidPort)
+                            currentIndex: Rules.portIndex(rfidPortRow.ports, appSettings.rfidPort)
                             onActivated: function(chosen) { appSettings.rfidPort = rfidPortRow.ports[chosen] }
                         }
                         GlassActionButton {

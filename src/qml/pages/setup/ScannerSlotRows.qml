@@ -46,9 +46,9 @@ ColumnLayout {
             }
             GlassComboBox {
                 Layout.fillWidth: true
-                model: slotRow.ports
+                model: Rules.portModel(slotRow.ports)
                 enabled: slotRow.ports.length > 0
-                currentIndex: slotRow.ports.indexOf(slotRow.savedPort)
+                currentIndex: Rules.portIndex(slotRow.ports, slotRow.savedPort)
                 onActivated: function(chosen) { appSettings.setScannerPort(slotRow.number, slotRow.ports[chosen]) }
             }
             GlassComboBox {
@@ -95,9 +95,9 @@ ColumnLayout {
         }
         GlassComboBox {
             Layout.fillWidth: true
-            model: rfidRow.ports
+            model: Rules.portModel(rfidRow.ports)
             enabled: rfidRow.ports.length > 0
-            currentIndex: rfidRow.ports.indexOf(appSettings.rfidPort)
+            currentIndex: Rules.portIndex(rfidRow.ports, appSettings.rfidPort)
             onActivated: function(chosen) { appSettings.rfidPort = rfidRow.ports[chosen] }
         }
         GlassComboBox {

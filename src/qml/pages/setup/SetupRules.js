@@ -116,6 +116,15 @@ function portChoices(available, saved) {
     return list
 }
 
+// What a port chooser shows: the ports, or one line saying there are none.
+function portModel(ports) {
+    return ports.length > 0 ? ports : ["COM-порты не найдены"]
+}
+
+function portIndex(ports, saved) {
+    return ports.length > 0 ? ports.indexOf(text(saved)) : 0
+}
+
 // The cutter QR text: ASCII only so every scanner reads it; a bad number means cutter 1.
 function cutterQrPayload(number) {
     var n = Number(number)
