@@ -25,7 +25,7 @@ TestCase {
     }
 
     function init() {
-        failOnWarning(/^(?!.*Cannot open: qrc:\/icons\/).*/)
+        failOnWarning(/.*/)
         Reset.clear(appSettings)
         createPage()
     }
