@@ -10,7 +10,9 @@ import "setup/SetupRules.js" as Rules
 Item {
     id: page
     property var shell: null
-    property string settingsTab: "client"
+    // The shell keeps the tab across page switches when it has a place for it.
+    readonly property bool shellKeepsTab: !!shell && shell.settingsTab !== undefined
+    property string settingsTab: shellKeepsTab ? shell.settingsTab : "client"
     // Installed printers; read when the devices tab opens and on its refresh button.
     property var printerList: []
 
@@ -31,6 +33,13 @@ Item {
     function setFboFolder(path) { Rules.setFboFolder(appSettings, path) }
     function cutterQrPayload(number) { return Rules.cutterQrPayload(number) }
     function machinePathState(path, exists) { return Rules.machinePathState(path, exists) }
+
+    function selectTab(key) {
+        if (shellKeepsTab)
+            shell.settingsTab = key
+        else
+            settingsTab = key
+    }
 
     function toast(kind, title, message) {
         if (shell)
@@ -222,7 +231,7 @@ Item {
                     required property var modelData
                     text: modelData.label
                     active: page.settingsTab === modelData.key
-                    onClicked: page.settingsTab = modelData.key
+                    onClicked: page.selectTab(modelData.key)
                 }
             }
         }

@@ -4,6 +4,7 @@ import QtQuick
 QtObject {
     property int onboardingStep: 0
     property string onboardingAccountMode: ""
+    property string settingsTab: "client"
     property var toasts: []
     property var openedUrls: []
 

@@ -49,7 +49,8 @@ TestCase {
         compare(page.settingsTab, "client")
         appSettings.addScriptEntry()
         appSettings.addWallBinding()
-        page.settingsTab = data.tag
+        page.selectTab(data.tag)
+        compare(page.settingsTab, data.tag)
         wait(20)
         appSettings.removeWallBinding(0)
         appSettings.removeScriptEntry(0)
@@ -82,7 +83,7 @@ TestCase {
     }
 
     function test_installedPrintersAreListed() {
-        page.settingsTab = "devices"
+        page.selectTab("devices")
         compare(page.printerList, localTools.availablePrinters())
     }
 
