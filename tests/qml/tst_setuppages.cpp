@@ -1,3 +1,5 @@
+#include "DemoData.h"
+#include "DevServer.h"
 #include "app/ClientServices.h"
 #include "app/EventLogModel.h"
 #include "settings/AppSettings.h"
@@ -12,7 +14,8 @@
 #include <memory>
 
 // The first-start and settings pages against the real backend graph, with the
-// settings in a temporary folder; the QML cases live in setup/.
+// settings in a temporary folder and vorn-devserver on loopback; the QML cases
+// live in setup/.
 class SetupPagesRig : public QObject
 {
     Q_OBJECT
@@ -20,6 +23,7 @@ public Q_SLOTS:
     void applicationAvailable()
     {
         QVERIFY(m_home.isValid());
+        QVERIFY(m_server.listenOn(QHostAddress::LocalHost, 0) != 0);
         AppSettings::setDataDirectoryOverride(m_home.path());
         m_settings = std::make_unique<AppSettings>();
         m_settings->load();
@@ -31,7 +35,11 @@ public Q_SLOTS:
     {
         engine->addImportPath(QStringLiteral("qrc:/qt/qml"));
         m_services->publish(engine->rootContext());
-        engine->rootContext()->setContextProperty(QStringLiteral("testDataDir"), m_home.path());
+        QQmlContext *context = engine->rootContext();
+        context->setContextProperty(QStringLiteral("testDataDir"), m_home.path());
+        context->setContextProperty(QStringLiteral("devServerUrl"), m_server.baseUrl().toString());
+        context->setContextProperty(QStringLiteral("demoTenantId"), QString::fromLatin1(Demo::kTenantId));
+        context->setContextProperty(QStringLiteral("demoApiKey"), QString::fromLatin1(Demo::kApiKey));
     }
 
     void cleanupTestCase()
@@ -43,6 +51,7 @@ public Q_SLOTS:
 
 private:
     QTemporaryDir m_home;
+    DevServer m_server;
     std::unique_ptr<AppSettings> m_settings;
     std::unique_ptr<EventLogModel> m_eventLog;
     std::unique_ptr<ClientServices> m_services;

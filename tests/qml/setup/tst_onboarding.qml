@@ -198,8 +198,8 @@ TestCase {
     }
 
     function test_setupCompletedMovesToFolders() {
+        Reset.connect(appSettings)
         createPage(2)
-        appSettings.serverUrl = "http://127.0.0.1:9"
         identityService.setupCompleted()
         compare(shell.onboardingStep, 3)
         compare(shell.lastToast().title, "Подключение готово")

@@ -115,9 +115,12 @@ TestCase {
     function test_wallBinding() {
         appSettings.addWallBinding()
         compare(appSettings.wallBindings.length, 1)
-        page.chooseWallTab(0, "tab_boxes")
-        compare(appSettings.wallBindings[0].tabId, "tab_boxes")
-        compare(appSettings.wallBindings[0].itemName, "Коробка")
+        var tab = appSettings.consumableTabs[1]
+        var options = appSettings.consumableTabOptions(tab.id)
+        verify(options.length > 0)
+        page.chooseWallTab(0, tab.id)
+        compare(appSettings.wallBindings[0].tabId, tab.id)
+        compare(appSettings.wallBindings[0].itemName, options[0])
 
         verify(!page.setWallAmount(0, "много"))
         compare(shell.lastToast().kind, "warning")
