@@ -12,7 +12,7 @@ packages=(
   qml6-module-qtquick qml6-module-qtqml-workerscript qml6-module-qtqml-models
   qml6-module-qtquick-layouts qml6-module-qtquick-controls qml6-module-qtquick-templates
   qml6-module-qtquick-dialogs qml6-module-qtquick-window qml6-module-qtqml
-  qml6-module-qttest qml6-module-qtquick-shapes qml6-module-qt5compat-graphicaleffects
+  qml6-module-qttest qml6-module-qtquick-shapes
   socat cups cups-bsd cups-client printer-driver-cups-pdf poppler-utils
   g++-mingw-w64-x86-64
   xvfb xauth x11-apps imagemagick procps psmisc python3 ghostscript

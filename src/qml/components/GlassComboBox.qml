@@ -12,7 +12,8 @@ ComboBox {
 
     contentItem: Text {
         leftPadding: 0
-        text: control.currentIndex >= 0 ? control.displayText : ""
+        // With no entries the owner's displayText may say so.
+        text: control.currentIndex >= 0 || control.count === 0 ? control.displayText : ""
         font: control.font
         color: "#E8EEF8"
         elide: Text.ElideRight

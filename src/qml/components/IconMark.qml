@@ -1,8 +1,9 @@
 import QtQuick
-import Qt5Compat.GraphicalEffects
-import "../IconNames.js" as IconNames
+import "../IconData.js" as IconData
 
-// One-colour icon from the ":/icons/" set; a ring stands in for an empty, unknown or broken one.
+// One-colour icon of the ":/icons/" set; a ring stands in for an empty, unknown or broken one.
+// The drawing is tinted by writing the colour into the SVG itself, so every scene-graph
+// backend (the software one too) shows the right colour.
 Item {
     id: mark
 
@@ -10,8 +11,9 @@ Item {
     property color color: "#F7FAFF"
 
     readonly property string iconKey: String(name === undefined || name === null ? "" : name).trim()
-    readonly property bool known: IconNames.has(iconKey)
+    readonly property bool known: IconData.has(iconKey)
     readonly property bool drawn: known && glyph.status === Image.Ready
+    readonly property string strokeHex: Qt.rgba(color.r, color.g, color.b, 1).toString()
 
     implicitWidth: 18
     implicitHeight: 18
@@ -19,20 +21,13 @@ Item {
     Image {
         id: glyph
         anchors.fill: parent
-        visible: false
-        source: mark.known ? "qrc:/icons/" + mark.iconKey + ".svg" : ""
+        visible: mark.drawn
+        opacity: mark.color.a
+        source: mark.known ? IconData.dataUrl(mark.iconKey, mark.strokeHex) : ""
         sourceSize.width: Math.max(18, mark.width * 2)
         sourceSize.height: Math.max(18, mark.height * 2)
         smooth: true
         fillMode: Image.PreserveAspectFit
-    }
-
-    ColorOverlay {
-        anchors.fill: glyph
-        source: glyph
-        color: mark.color
-        visible: mark.drawn
-        cached: true
     }
 
     Rectangle {

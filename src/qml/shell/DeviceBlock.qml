@@ -29,10 +29,9 @@ GlassPanel {
     readonly property var device: !shell ? null : isRfid ? rfidService : shell.scannerServiceForIndex(tab.index)
     readonly property var ports: device ? device.availablePorts : []
     // scannerPorts is read so the binding follows every settings change.
-    readonly property string savedPort: appSettings.scannerPorts.length >= 0
-        && isRfid ? appSettings.rfidPort : appSettings.scannerPort(tab.index)
-    readonly property int savedBaud: appSettings.scannerPorts.length >= 0
-        && isRfid ? appSettings.rfidBaudRate : appSettings.scannerBaudRate(tab.index)
+    readonly property var slotRows: appSettings.scannerPorts
+    readonly property string savedPort: slotRows && isRfid ? appSettings.rfidPort : appSettings.scannerPort(tab.index)
+    readonly property int savedBaud: slotRows && isRfid ? appSettings.rfidBaudRate : appSettings.scannerBaudRate(tab.index)
 
     function savePort(port) {
         var p = Logic.trimmed(port)
@@ -51,8 +50,10 @@ GlassPanel {
             appSettings.setScannerBaudRate(tab.index, rate)
     }
 
-    fillColor: "#0F1726"
-    contentMargin: 10
+    // Unframed: the sidebar's full width is needed for the speed chooser and the button.
+    framed: false
+    fillColor: "transparent"
+    contentMargin: 0
 
     ColumnLayout {
         anchors.fill: parent
@@ -114,7 +115,7 @@ GlassPanel {
             Layout.fillWidth: true
             spacing: 6
             GlassComboBox {
-                Layout.preferredWidth: 96
+                Layout.preferredWidth: 100
                 model: ["9600", "115200"]
                 currentIndex: block.savedBaud === 115200 ? 1 : 0
                 onActivated: (index) => block.saveBaud(Number(textAt(index)))

@@ -81,8 +81,7 @@ Item {
             Text {
                 anchors.verticalCenter: parent.verticalCenter
                 text: chip.text
-                font.pixelSize: 12
-                font.bold: true
+                font.pixelSize: 11
                 color: "#E8EEF8"
             }
         }
