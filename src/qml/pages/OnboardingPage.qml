@@ -115,15 +115,12 @@ Item {
         return existingMode ? "Подключить" : "Создать клиента"
     }
 
+    // The connection step's form while it is shown; the primary button sits outside it.
+    property var connectionForm: null
+
     function commitConnectionFields() {
-        appSettings.serverUrl = serverField.text
-        appSettings.deviceName = deviceNameField.text
-        if (existingMode) {
-            appSettings.tenantId = tenantIdField.text
-            appSettings.apiKey = apiKeyField.text
-        } else {
-            appSettings.franchiseName = tenantNameField.text
-        }
+        if (connectionForm)
+            connectionForm.commit()
     }
 
     function submitConnection() {
@@ -355,370 +352,11 @@ Item {
                 }
                 SectionText { text: page.onboardingStepHint(page.step) }
 
-                StackLayout {
+                // Only the current step exists, so nothing hidden keeps stale rows.
+                Loader {
                     Layout.fillWidth: true
                     Layout.fillHeight: true
-                    currentIndex: page.step
-
-                    // 0. Greeting
-                    ColumnLayout {
-                        spacing: 16
-                        Rectangle {
-                            Layout.preferredWidth: 72
-                            Layout.preferredHeight: 72
-                            radius: 18
-                            color: "#5865F2"
-                            Text {
-                                anchors.centerIn: parent
-                                text: "C"
-                                color: "#FFFFFF"
-                                font.pixelSize: 38
-                                font.bold: true
-                            }
-                        }
-                        Text {
-                            Layout.fillWidth: true
-                            text: "Добро пожаловать в " + (page.shell ? page.shell.brandName() : appSettings.displayAppName)
-                            color: "#F6FAFF"
-                            font.pixelSize: 24
-                            font.bold: true
-                            elide: Text.ElideRight
-                        }
-                        SectionText { text: "Сейчас настроим клиента, рабочие папки и оборудование." }
-                        GlassPanel {
-                            Layout.preferredWidth: Math.min(640, parent.width)
-                            fillColor: "#101B2C"
-                            showAccent: true
-                            accentColor: "#7ECFFF"
-                            ColumnLayout {
-                                width: parent.width
-                                spacing: 6
-                                Text { text: "Сценарий"; color: "#F4F8FF"; font.pixelSize: 14; font.bold: true }
-                                Text {
-                                    Layout.fillWidth: true
-                                    text: "Приветствие → клиент → папки → сканер/RFID → папка склада → готово"
-                                    color: "#C9D7EC"
-                                    font.pixelSize: 13
-                                    wrapMode: Text.WordWrap
-                                }
-                            }
-                        }
-                        Item { Layout.fillHeight: true }
-                    }
-
-                    // 1. Account mode
-                    RowLayout {
-                        spacing: 18
-                        Repeater {
-                            model: [
-                                { mode: "new", title: "Новый клиент", icon: "plus", button: "Открыть мастер",
-                                  text: "Создаём нового клиента и продолжаем настройку этого рабочего места." },
-                                { mode: "existing", title: "Подключить клиента", icon: "link", button: "Подключить",
-                                  text: "Для подключения текущего клиента на новом ПК." }
-                            ]
-                            delegate: GlassPanel {
-                                id: card
-                                required property var modelData
-                                Layout.fillWidth: true
-                                Layout.preferredHeight: 230
-                                Layout.alignment: Qt.AlignTop
-                                contentMargin: 22
-                                fillColor: cardArea.containsMouse ? "#132034" : "#0F1726"
-                                strokeColor: page.shell && page.shell.onboardingAccountMode === modelData.mode
-                                             ? "#89DFFF" : "#1F2D45"
-                                MouseArea {
-                                    id: cardArea
-                                    anchors.fill: parent
-                                    hoverEnabled: true
-                                    cursorShape: Qt.PointingHandCursor
-                                    onClicked: page.chooseAccountMode(card.modelData.mode)
-                                }
-                                ColumnLayout {
-                                    anchors.fill: parent
-                                    spacing: 12
-                                    IconMark {
-                                        name: card.modelData.icon
-                                        color: "#7ECFFF"
-                                        Layout.preferredWidth: 30
-                                        Layout.preferredHeight: 30
-                                    }
-                                    Text {
-                                        text: card.modelData.title
-                                        color: "#F6FAFF"
-                                        font.pixelSize: 20
-                                        font.bold: true
-                                    }
-                                    SectionText { text: card.modelData.text; color: "#C9D7EC"; font.pixelSize: 14 }
-                                    Item { Layout.fillHeight: true }
-                                    GlassActionButton {
-                                        primary: true
-                                        text: card.modelData.button
-                                        onClicked: page.chooseAccountMode(card.modelData.mode)
-                                    }
-                                }
-                            }
-                        }
-                    }
-
-                    // 2. Connection
-                    RowLayout {
-                        spacing: 24
-                        ColumnLayout {
-                            Layout.fillWidth: true
-                            Layout.alignment: Qt.AlignTop
-                            spacing: 10
-                            RowLayout {
-                                FieldLabel { text: "Адрес Ворна" }
-                                GlassTextField {
-                                    id: serverField
-                                    Layout.fillWidth: true
-                                    placeholderText: "Адрес Ворна"
-                                    text: appSettings.serverUrl
-                                    onEditingFinished: appSettings.serverUrl = text
-                                }
-                            }
-                            RowLayout {
-                                FieldLabel { text: "Имя клиента" }
-                                GlassTextField {
-                                    id: deviceNameField
-                                    Layout.fillWidth: true
-                                    placeholderText: "Имя клиента"
-                                    text: appSettings.deviceName
-                                    onEditingFinished: appSettings.deviceName = text
-                                }
-                            }
-                            RowLayout {
-                                visible: !page.existingMode
-                                FieldLabel { text: "Название клиента" }
-                                GlassTextField {
-                                    id: tenantNameField
-                                    Layout.fillWidth: true
-                                    placeholderText: "Название клиента"
-                                    text: appSettings.franchiseName
-                                    onEditingFinished: appSettings.franchiseName = text
-                                }
-                            }
-                            RowLayout {
-                                visible: page.existingMode
-                                FieldLabel { text: "ID клиента" }
-                                GlassTextField {
-                                    id: tenantIdField
-                                    Layout.fillWidth: true
-                                    placeholderText: "ID клиента"
-                                    text: appSettings.tenantId
-                                    onEditingFinished: appSettings.tenantId = text
-                                }
-                            }
-                            RowLayout {
-                                visible: page.existingMode
-                                FieldLabel { text: "Ключ подключения" }
-                                GlassTextField {
-                                    id: apiKeyField
-                                    Layout.fillWidth: true
-                                    placeholderText: "Ключ подключения"
-                                    echoMode: TextInput.Password
-                                    text: appSettings.apiKey
-                                    onEditingFinished: appSettings.apiKey = text
-                                }
-                            }
-                            Item { Layout.fillHeight: true }
-                        }
-                        GlassPanel {
-                            Layout.preferredWidth: 360
-                            Layout.alignment: Qt.AlignTop
-                            fillColor: page.identityReady ? "#10241C" : "#101B2C"
-                            strokeColor: page.identityReady ? "#8EE3BF" : "#46617F"
-                            showAccent: true
-                            accentColor: page.identityReady ? "#8EE3BF" : "#7ECFFF"
-                            ColumnLayout {
-                                width: parent.width
-                                spacing: 6
-                                Text {
-                                    text: page.identityReady ? "Клиент подключён" : "Подключение"
-                                    color: "#F4F8FF"
-                                    font.pixelSize: 15
-                                    font.bold: true
-                                }
-                                Text {
-                                    Layout.fillWidth: true
-                                    text: page.identityReady
-                                          ? "Клиент подключён.\nДальше осталось настроить папки и оборудование."
-                                          : (page.existingMode ? "Подключаем существующего клиента."
-                                                               : "Создаём нового клиента.")
-                                    color: "#C9D7EC"
-                                    font.pixelSize: 13
-                                    wrapMode: Text.WordWrap
-                                }
-                            }
-                        }
-                    }
-
-                    // 3. Folders
-                    Flickable {
-                        clip: true
-                        contentHeight: folderColumn.implicitHeight
-                        boundsBehavior: Flickable.StopAtBounds
-                        ColumnLayout {
-                            id: folderColumn
-                            width: parent.width
-                            spacing: 10
-                            Text { text: "Локальные папки клиента"; color: "#F4F8FF"; font.pixelSize: 16; font.bold: true }
-                            SectionText { text: "Укажи папки, из которых этот клиент печатает макеты и наклейки." }
-                            FolderRows { Layout.fillWidth: true }
-                        }
-                    }
-
-                    // 4. Devices
-                    Flickable {
-                        clip: true
-                        contentHeight: deviceColumn.implicitHeight
-                        boundsBehavior: Flickable.StopAtBounds
-                        ColumnLayout {
-                            id: deviceColumn
-                            width: parent.width
-                            spacing: 12
-                            ScannerSlotRows { Layout.fillWidth: true }
-                            Flow {
-                                Layout.fillWidth: true
-                                spacing: 8
-                                Repeater {
-                                    model: page.scannerCount
-                                    delegate: GlassActionButton {
-                                        required property int index
-                                        readonly property var service: page.scannerServiceAt(index + 1)
-                                        compact: true
-                                        iconName: service && service.running ? "stop" : "play"
-                                        text: "Сканер " + (index + 1) + (service && service.running ? " выкл" : " вкл")
-                                        onClicked: if (service) service.toggle()
-                                    }
-                                }
-                                GlassActionButton {
-                                    compact: true
-                                    iconName: rfidService.running ? "stop" : "play"
-                                    text: rfidService.running ? "RFID выкл" : "RFID вкл"
-                                    onClicked: rfidService.toggle()
-                                }
-                            }
-                            SectionText { text: "Порт можно изменить сейчас или позже в сайдбаре." }
-                        }
-                    }
-
-                    // 5. Folder check
-                    ColumnLayout {
-                        spacing: 12
-                        Text { text: "Проверка рабочих папок"; color: "#F4F8FF"; font.pixelSize: 16; font.bold: true }
-                        Flow {
-                            Layout.fillWidth: true
-                            spacing: 8
-                            Repeater {
-                                model: Rules.folderRows
-                                delegate: StatusPill {
-                                    required property var modelData
-                                    readonly property bool filled: Rules.folderValue(appSettings, modelData.key).length > 0
-                                    label: modelData.label
-                                    value: filled ? "задан" : "не задан"
-                                    accent: filled ? "#22C55E" : "#F4C16D"
-                                    iconName: "folder"
-                                }
-                            }
-                        }
-                        Item { Layout.fillHeight: true }
-                    }
-
-                    // 6. Final check
-                    Flickable {
-                        clip: true
-                        contentHeight: finalColumn.implicitHeight
-                        boundsBehavior: Flickable.StopAtBounds
-                        ColumnLayout {
-                            id: finalColumn
-                            width: parent.width
-                            spacing: 12
-                            Text { text: "Проверка перед входом"; color: "#F4F8FF"; font.pixelSize: 16; font.bold: true }
-                            Flow {
-                                Layout.fillWidth: true
-                                spacing: 8
-                                StatusPill {
-                                    label: "Клиент"
-                                    value: page.identityReady ? "готов" : "не подключён"
-                                    accent: page.identityReady ? "#22C55E" : "#FF7F9C"
-                                }
-                                StatusPill {
-                                    label: "device_id"
-                                    value: Rules.text(appSettings.deviceId).length > 0 ? appSettings.deviceId : "не получен"
-                                    accent: Rules.text(appSettings.deviceId).length > 0 ? "#22C55E" : "#FF7F9C"
-                                }
-                                StatusPill {
-                                    readonly property int filled: Rules.filledCount(appSettings, Rules.workFolderKeys)
-                                    label: "Папки"
-                                    value: filled + " / 4"
-                                    accent: filled > 0 ? "#22C55E" : "#F4C16D"
-                                }
-                                Repeater {
-                                    model: page.scannerCount
-                                    delegate: StatusPill {
-                                        required property int index
-                                        readonly property var service: page.scannerServiceAt(index + 1)
-                                        readonly property bool running: !!service && service.running
-                                        label: "Сканер " + (index + 1)
-                                        value: running ? "включён" : "выключен"
-                                        accent: running ? "#22C55E" : "#F4C16D"
-                                    }
-                                }
-                                StatusPill {
-                                    label: "RFID"
-                                    value: rfidService.running ? "включён" : "выключен"
-                                    accent: rfidService.running ? "#22C55E" : "#F4C16D"
-                                }
-                                StatusPill {
-                                    readonly property var stats: page.scriptStats()
-                                    label: "Скрипты"
-                                    value: stats.existing + " / " + stats.configured
-                                    accent: stats.unbound ? "#F4C16D" : "#22C55E"
-                                }
-                                StatusPill {
-                                    readonly property int waiting: page.pendingCount()
-                                    label: "Буфер"
-                                    value: waiting > 0 ? waiting + " ждут" : ""
-                                    accent: waiting > 0 ? "#F4C16D" : "#22C55E"
-                                }
-                            }
-                            SectionText {
-                                text: "После входа откроется полный доступ к приложению. Если что-то не готово, проверь подсказки ниже."
-                                color: "#C9D7EC"
-                            }
-                            SectionText { text: "После входа эти параметры можно изменить в настройках." }
-                            GlassPanel {
-                                visible: page.warningList.length > 0
-                                Layout.fillWidth: true
-                                fillColor: "#2B2110"
-                                strokeColor: "#F4C16D"
-                                showAccent: true
-                                accentColor: "#F4C16D"
-                                ColumnLayout {
-                                    width: parent.width
-                                    spacing: 6
-                                    Text {
-                                        text: "Что ещё стоит добавить у этого клиента"
-                                        color: "#F4F8FF"
-                                        font.pixelSize: 14
-                                        font.bold: true
-                                    }
-                                    Repeater {
-                                        model: page.warningList
-                                        delegate: Text {
-                                            required property string modelData
-                                            Layout.fillWidth: true
-                                            text: "• " + modelData
-                                            color: "#F4C16D"
-                                            font.pixelSize: 13
-                                            wrapMode: Text.WordWrap
-                                        }
-                                    }
-                                }
-                            }
-                        }
-                    }
+                    sourceComponent: [step0, step1, step2, step3, step4, step5, step6][page.step] || step0
                 }
 
                 RowLayout {
@@ -736,6 +374,403 @@ Item {
                         text: page.primaryText(page.step)
                         enabled: page.primaryEnabled(page.step)
                         onClicked: page.runPrimary(page.step)
+                    }
+                }
+            }
+        }
+    }
+
+    // 0. Greeting
+    Component {
+        id: step0
+        ColumnLayout {
+            spacing: 16
+            Rectangle {
+                Layout.preferredWidth: 72
+                Layout.preferredHeight: 72
+                radius: 18
+                color: "#5865F2"
+                Text {
+                    anchors.centerIn: parent
+                    text: "C"
+                    color: "#FFFFFF"
+                    font.pixelSize: 38
+                    font.bold: true
+                }
+            }
+            Text {
+                Layout.fillWidth: true
+                text: "Добро пожаловать в " + (page.shell ? page.shell.brandName() : appSettings.displayAppName)
+                color: "#F6FAFF"
+                font.pixelSize: 24
+                font.bold: true
+                elide: Text.ElideRight
+            }
+            SectionText { text: "Сейчас настроим клиента, рабочие папки и оборудование." }
+            GlassPanel {
+                Layout.preferredWidth: Math.min(640, parent.width)
+                fillColor: "#101B2C"
+                showAccent: true
+                accentColor: "#7ECFFF"
+                ColumnLayout {
+                    width: parent.width
+                    spacing: 6
+                    Text { text: "Сценарий"; color: "#F4F8FF"; font.pixelSize: 14; font.bold: true }
+                    Text {
+                        Layout.fillWidth: true
+                        text: "Приветствие → клиент → папки → сканер/RFID → папка склада → готово"
+                        color: "#C9D7EC"
+                        font.pixelSize: 13
+                        wrapMode: Text.WordWrap
+                    }
+                }
+            }
+            Item { Layout.fillHeight: true }
+        }
+    }
+
+    // 1. Account mode
+    Component {
+        id: step1
+        RowLayout {
+            spacing: 18
+            Repeater {
+                model: [
+                    { mode: "new", title: "Новый клиент", icon: "plus", button: "Открыть мастер",
+                      text: "Создаём нового клиента и продолжаем настройку этого рабочего места." },
+                    { mode: "existing", title: "Подключить клиента", icon: "link", button: "Подключить",
+                      text: "Для подключения текущего клиента на новом ПК." }
+                ]
+                delegate: GlassPanel {
+                    id: card
+                    required property var modelData
+                    Layout.fillWidth: true
+                    Layout.preferredHeight: 230
+                    Layout.alignment: Qt.AlignTop
+                    contentMargin: 22
+                    fillColor: cardArea.containsMouse ? "#132034" : "#0F1726"
+                    strokeColor: page.shell && page.shell.onboardingAccountMode === modelData.mode
+                                 ? "#89DFFF" : "#1F2D45"
+                    MouseArea {
+                        id: cardArea
+                        anchors.fill: parent
+                        hoverEnabled: true
+                        cursorShape: Qt.PointingHandCursor
+                        onClicked: page.chooseAccountMode(card.modelData.mode)
+                    }
+                    ColumnLayout {
+                        anchors.fill: parent
+                        spacing: 12
+                        IconMark {
+                            name: card.modelData.icon
+                            color: "#7ECFFF"
+                            Layout.preferredWidth: 30
+                            Layout.preferredHeight: 30
+                        }
+                        Text {
+                            text: card.modelData.title
+                            color: "#F6FAFF"
+                            font.pixelSize: 20
+                            font.bold: true
+                        }
+                        SectionText { text: card.modelData.text; color: "#C9D7EC"; font.pixelSize: 14 }
+                        Item { Layout.fillHeight: true }
+                        GlassActionButton {
+                            primary: true
+                            text: card.modelData.button
+                            onClicked: page.chooseAccountMode(card.modelData.mode)
+                        }
+                    }
+                }
+            }
+        }
+    }
+
+    // 2. Connection
+    Component {
+        id: step2
+        RowLayout {
+            id: connectionForm
+            spacing: 24
+
+            function commit() {
+                appSettings.serverUrl = serverField.text
+                appSettings.deviceName = deviceNameField.text
+                if (page.existingMode) {
+                    appSettings.tenantId = tenantIdField.text
+                    appSettings.apiKey = apiKeyField.text
+                } else {
+                    appSettings.franchiseName = tenantNameField.text
+                }
+            }
+
+            Component.onCompleted: page.connectionForm = connectionForm
+            Component.onDestruction: if (page.connectionForm === connectionForm) page.connectionForm = null
+
+            ColumnLayout {
+                Layout.fillWidth: true
+                Layout.alignment: Qt.AlignTop
+                spacing: 10
+                RowLayout {
+                    FieldLabel { text: "Адрес Ворна" }
+                    GlassTextField {
+                        id: serverField
+                        Layout.fillWidth: true
+                        placeholderText: "Адрес Ворна"
+                        text: appSettings.serverUrl
+                        onEditingFinished: appSettings.serverUrl = text
+                    }
+                }
+                RowLayout {
+                    FieldLabel { text: "Имя клиента" }
+                    GlassTextField {
+                        id: deviceNameField
+                        Layout.fillWidth: true
+                        placeholderText: "Имя клиента"
+                        text: appSettings.deviceName
+                        onEditingFinished: appSettings.deviceName = text
+                    }
+                }
+                RowLayout {
+                    visible: !page.existingMode
+                    FieldLabel { text: "Название клиента" }
+                    GlassTextField {
+                        id: tenantNameField
+                        Layout.fillWidth: true
+                        placeholderText: "Название клиента"
+                        text: appSettings.franchiseName
+                        onEditingFinished: appSettings.franchiseName = text
+                    }
+                }
+                RowLayout {
+                    visible: page.existingMode
+                    FieldLabel { text: "ID клиента" }
+                    GlassTextField {
+                        id: tenantIdField
+                        Layout.fillWidth: true
+                        placeholderText: "ID клиента"
+                        text: appSettings.tenantId
+                        onEditingFinished: appSettings.tenantId = text
+                    }
+                }
+                RowLayout {
+                    visible: page.existingMode
+                    FieldLabel { text: "Ключ подключения" }
+                    GlassTextField {
+                        id: apiKeyField
+                        Layout.fillWidth: true
+                        placeholderText: "Ключ подключения"
+                        echoMode: TextInput.Password
+                        text: appSettings.apiKey
+                        onEditingFinished: appSettings.apiKey = text
+                    }
+                }
+                Item { Layout.fillHeight: true }
+            }
+            GlassPanel {
+                Layout.preferredWidth: 360
+                Layout.alignment: Qt.AlignTop
+                fillColor: page.identityReady ? "#10241C" : "#101B2C"
+                strokeColor: page.identityReady ? "#8EE3BF" : "#46617F"
+                showAccent: true
+                accentColor: page.identityReady ? "#8EE3BF" : "#7ECFFF"
+                ColumnLayout {
+                    width: parent.width
+                    spacing: 6
+                    Text {
+                        text: page.identityReady ? "Клиент подключён" : "Подключение"
+                        color: "#F4F8FF"
+                        font.pixelSize: 15
+                        font.bold: true
+                    }
+                    Text {
+                        Layout.fillWidth: true
+                        text: page.identityReady
+                              ? "Клиент подключён.\nДальше осталось настроить папки и оборудование."
+                              : (page.existingMode ? "Подключаем существующего клиента."
+                                                   : "Создаём нового клиента.")
+                        color: "#C9D7EC"
+                        font.pixelSize: 13
+                        wrapMode: Text.WordWrap
+                    }
+                }
+            }
+        }
+    }
+
+    // 3. Folders
+    Component {
+        id: step3
+        Flickable {
+            clip: true
+            contentHeight: folderColumn.implicitHeight
+            boundsBehavior: Flickable.StopAtBounds
+            ColumnLayout {
+                id: folderColumn
+                width: parent.width
+                spacing: 10
+                Text { text: "Локальные папки клиента"; color: "#F4F8FF"; font.pixelSize: 16; font.bold: true }
+                SectionText { text: "Укажи папки, из которых этот клиент печатает макеты и наклейки." }
+                FolderRows { Layout.fillWidth: true }
+            }
+        }
+    }
+
+    // 4. Devices
+    Component {
+        id: step4
+        Flickable {
+            clip: true
+            contentHeight: deviceColumn.implicitHeight
+            boundsBehavior: Flickable.StopAtBounds
+            ColumnLayout {
+                id: deviceColumn
+                width: parent.width
+                spacing: 12
+                ScannerSlotRows { Layout.fillWidth: true }
+                Flow {
+                    Layout.fillWidth: true
+                    spacing: 8
+                    Repeater {
+                        model: page.scannerCount
+                        delegate: GlassActionButton {
+                            required property int index
+                            readonly property var service: page.scannerServiceAt(index + 1)
+                            compact: true
+                            iconName: service && service.running ? "stop" : "play"
+                            text: "Сканер " + (index + 1) + (service && service.running ? " выкл" : " вкл")
+                            onClicked: if (service) service.toggle()
+                        }
+                    }
+                    GlassActionButton {
+                        compact: true
+                        iconName: rfidService.running ? "stop" : "play"
+                        text: rfidService.running ? "RFID выкл" : "RFID вкл"
+                        onClicked: rfidService.toggle()
+                    }
+                }
+                SectionText { text: "Порт можно изменить сейчас или позже в сайдбаре." }
+            }
+        }
+    }
+
+    // 5. Folder check
+    Component {
+        id: step5
+        ColumnLayout {
+            spacing: 12
+            Text { text: "Проверка рабочих папок"; color: "#F4F8FF"; font.pixelSize: 16; font.bold: true }
+            Flow {
+                Layout.fillWidth: true
+                spacing: 8
+                Repeater {
+                    model: Rules.folderRows
+                    delegate: StatusPill {
+                        required property var modelData
+                        readonly property bool filled: Rules.folderValue(appSettings, modelData.key).length > 0
+                        label: modelData.label
+                        value: filled ? "задан" : "не задан"
+                        accent: filled ? "#22C55E" : "#F4C16D"
+                        iconName: "folder"
+                    }
+                }
+            }
+            Item { Layout.fillHeight: true }
+        }
+    }
+
+    // 6. Final check
+    Component {
+        id: step6
+        Flickable {
+            clip: true
+            contentHeight: finalColumn.implicitHeight
+            boundsBehavior: Flickable.StopAtBounds
+            ColumnLayout {
+                id: finalColumn
+                width: parent.width
+                spacing: 12
+                Text { text: "Проверка перед входом"; color: "#F4F8FF"; font.pixelSize: 16; font.bold: true }
+                Flow {
+                    Layout.fillWidth: true
+                    spacing: 8
+                    StatusPill {
+                        label: "Клиент"
+                        value: page.identityReady ? "готов" : "не подключён"
+                        accent: page.identityReady ? "#22C55E" : "#FF7F9C"
+                    }
+                    StatusPill {
+                        label: "device_id"
+                        value: Rules.text(appSettings.deviceId).length > 0 ? appSettings.deviceId : "не получен"
+                        accent: Rules.text(appSettings.deviceId).length > 0 ? "#22C55E" : "#FF7F9C"
+                    }
+                    StatusPill {
+                        readonly property int filled: Rules.filledCount(appSettings, Rules.workFolderKeys)
+                        label: "Папки"
+                        value: filled + " / 4"
+                        accent: filled > 0 ? "#22C55E" : "#F4C16D"
+                    }
+                    Repeater {
+                        model: page.scannerCount
+                        delegate: StatusPill {
+                            required property int index
+                            readonly property var service: page.scannerServiceAt(index + 1)
+                            readonly property bool running: !!service && service.running
+                            label: "Сканер " + (index + 1)
+                            value: running ? "включён" : "выключен"
+                            accent: running ? "#22C55E" : "#F4C16D"
+                        }
+                    }
+                    StatusPill {
+                        label: "RFID"
+                        value: rfidService.running ? "включён" : "выключен"
+                        accent: rfidService.running ? "#22C55E" : "#F4C16D"
+                    }
+                    StatusPill {
+                        readonly property var stats: page.scriptStats()
+                        label: "Скрипты"
+                        value: stats.existing + " / " + stats.configured
+                        accent: stats.unbound ? "#F4C16D" : "#22C55E"
+                    }
+                    StatusPill {
+                        readonly property int waiting: page.pendingCount()
+                        label: "Буфер"
+                        value: waiting > 0 ? waiting + " ждут" : ""
+                        accent: waiting > 0 ? "#F4C16D" : "#22C55E"
+                    }
+                }
+                SectionText {
+                    text: "После входа откроется полный доступ к приложению. Если что-то не готово, проверь подсказки ниже."
+                    color: "#C9D7EC"
+                }
+                SectionText { text: "После входа эти параметры можно изменить в настройках." }
+                GlassPanel {
+                    visible: page.warningList.length > 0
+                    Layout.fillWidth: true
+                    fillColor: "#2B2110"
+                    strokeColor: "#F4C16D"
+                    showAccent: true
+                    accentColor: "#F4C16D"
+                    ColumnLayout {
+                        width: parent.width
+                        spacing: 6
+                        Text {
+                            text: "Что ещё стоит добавить у этого клиента"
+                            color: "#F4F8FF"
+                            font.pixelSize: 14
+                            font.bold: true
+                        }
+                        Repeater {
+                            model: page.warningList
+                            delegate: Text {
+                                required property string modelData
+                                Layout.fillWidth: true
+                                text: "• " + modelData
+                                color: "#F4C16D"
+                                font.pixelSize: 13
+                                wrapMode: Text.WordWrap
+                            }
+                        }
                     }
                 }
             }

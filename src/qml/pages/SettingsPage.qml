@@ -477,7 +477,7 @@ Item {
                             model: Rules.portModel(rfidPortRow.ports)
                             enabled: rfidPortRow.ports.length > 0
                             currentIndex: Rules.portIndex(rfidPortRow.ports, appSettings.rfidPort)
-                            onActivated: function(chosen) { appSettings.rfidPort = rfidPortRow.ports[chosen] }
+                            onActivated: function(chosen) { appSettings.rfidPort = Rules.portAt(rfidPortRow.ports, chosen) }
                         }
                         GlassActionButton {
                             compact: true

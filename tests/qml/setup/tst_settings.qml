@@ -1,6 +1,7 @@
 import QtQuick
 import QtTest
 import "SettingsReset.js" as Reset
+import "qrc:/qt/qml/VornClient/pages/setup/SetupRules.js" as Rules
 
 TestCase {
     id: test
@@ -155,5 +156,25 @@ TestCase {
         compare(appSettings.warehousePath, "/srv/fbo")
         compare(appSettings.ymPath, "/srv/fbo")
         compare(appSettings.uidSearchRoot1, "/srv/fbo")
+    }
+
+    // A saved port the machine no longer lists stays visible; the first row means no port.
+    function test_portChooser_data() {
+        return [
+            { tag: "nothing listed", available: [], saved: "", model: ["COM-порты не найдены"], index: 0, port: "" },
+            { tag: "nothing saved", available: ["COM3", "COM4"], saved: "", model: ["Не выбран", "COM3", "COM4"],
+              index: 0, port: "" },
+            { tag: "saved and listed", available: ["COM3", "COM4"], saved: "COM4",
+              model: ["Не выбран", "COM3", "COM4"], index: 2, port: "COM4" },
+            { tag: "saved but unplugged", available: ["COM3"], saved: " COM7 ",
+              model: ["Не выбран", "COM7", "COM3"], index: 1, port: "COM7" }
+        ]
+    }
+
+    function test_portChooser(data) {
+        var ports = Rules.portChoices(data.available, data.saved)
+        compare(Rules.portModel(ports), data.model)
+        compare(Rules.portIndex(ports, data.saved), data.index)
+        compare(Rules.portAt(ports, data.index), data.port)
     }
 }

@@ -49,7 +49,7 @@ ColumnLayout {
                 model: Rules.portModel(slotRow.ports)
                 enabled: slotRow.ports.length > 0
                 currentIndex: Rules.portIndex(slotRow.ports, slotRow.savedPort)
-                onActivated: function(chosen) { appSettings.setScannerPort(slotRow.number, slotRow.ports[chosen]) }
+                onActivated: function(chosen) { appSettings.setScannerPort(slotRow.number, Rules.portAt(slotRow.ports, chosen)) }
             }
             GlassComboBox {
                 Layout.preferredWidth: 120
@@ -98,7 +98,7 @@ ColumnLayout {
             model: Rules.portModel(rfidRow.ports)
             enabled: rfidRow.ports.length > 0
             currentIndex: Rules.portIndex(rfidRow.ports, appSettings.rfidPort)
-            onActivated: function(chosen) { appSettings.rfidPort = rfidRow.ports[chosen] }
+            onActivated: function(chosen) { appSettings.rfidPort = Rules.portAt(rfidRow.ports, chosen) }
         }
         GlassComboBox {
             Layout.preferredWidth: 120

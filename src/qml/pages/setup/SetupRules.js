@@ -116,13 +116,21 @@ function portChoices(available, saved) {
     return list
 }
 
-// What a port chooser shows: the ports, or one line saying there are none.
+// What a port chooser shows: "Не выбран" and the ports, or one line saying there are none.
+var noPortChoice = "Не выбран"
+
 function portModel(ports) {
-    return ports.length > 0 ? ports : ["COM-порты не найдены"]
+    return ports.length > 0 ? [noPortChoice].concat(ports) : ["COM-порты не найдены"]
 }
 
 function portIndex(ports, saved) {
-    return ports.length > 0 ? ports.indexOf(text(saved)) : 0
+    var value = text(saved)
+    return value.length > 0 ? ports.indexOf(value) + 1 : 0
+}
+
+// The port behind a chooser row; the first row stands for no port.
+function portAt(ports, index) {
+    return index > 0 && index <= ports.length ? String(ports[index - 1]) : ""
 }
 
 // The cutter QR text: ASCII only so every scanner reads it; a bad number means cutter 1.
