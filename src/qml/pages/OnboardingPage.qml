@@ -515,6 +515,7 @@ Item {
                     FieldLabel { text: "Адрес Ворна" }
                     GlassTextField {
                         id: serverField
+                        objectName: "serverField"
                         Layout.fillWidth: true
                         placeholderText: "Адрес Ворна"
                         text: appSettings.serverUrl
@@ -525,6 +526,7 @@ Item {
                     FieldLabel { text: "Имя клиента" }
                     GlassTextField {
                         id: deviceNameField
+                        objectName: "deviceNameField"
                         Layout.fillWidth: true
                         placeholderText: "Имя клиента"
                         text: appSettings.deviceName
@@ -536,6 +538,7 @@ Item {
                     FieldLabel { text: "Название клиента" }
                     GlassTextField {
                         id: tenantNameField
+                        objectName: "tenantNameField"
                         Layout.fillWidth: true
                         placeholderText: "Название клиента"
                         text: appSettings.franchiseName
@@ -547,6 +550,7 @@ Item {
                     FieldLabel { text: "ID клиента" }
                     GlassTextField {
                         id: tenantIdField
+                        objectName: "tenantIdField"
                         Layout.fillWidth: true
                         placeholderText: "ID клиента"
                         text: appSettings.tenantId
@@ -558,6 +562,7 @@ Item {
                     FieldLabel { text: "Ключ подключения" }
                     GlassTextField {
                         id: apiKeyField
+                        objectName: "apiKeyField"
                         Layout.fillWidth: true
                         placeholderText: "Ключ подключения"
                         echoMode: TextInput.Password

@@ -231,4 +231,26 @@ TestCase {
             compare(page.step, step)
         }
     }
+
+    // Text typed but not yet confirmed still reaches the settings when the button is pressed.
+    function test_connectionButtonTakesTheVisibleFields_data() {
+        return [
+            { tag: "new account", mode: "new", field: "tenantNameField", setting: "franchiseName" },
+            { tag: "existing account", mode: "existing", field: "tenantIdField", setting: "tenantId" }
+        ]
+    }
+
+    function test_connectionButtonTakesTheVisibleFields(data) {
+        createPage(2)
+        shell.onboardingAccountMode = data.mode
+        appSettings.serverUrl = "http://127.0.0.1:9"
+        var field = findChild(page, data.field)
+        verify(field !== null)
+        field.text = "  Цех на Обводном  "
+        findChild(page, "deviceNameField").text = "ПК резчика"
+        page.runPrimary(2)
+        compare(appSettings[data.setting], "Цех на Обводном")
+        compare(appSettings.deviceName, "ПК резчика")
+        tryVerify(function() { return !identityService.busy }, 20000)
+    }
 }
