@@ -4,6 +4,7 @@ import QtQuick.Layouts
 import "../components"
 import "setup"
 import "setup/SetupRules.js" as Rules
+import "../ShellLogic.js" as ShellLogic
 
 // The first start of a workstation, step by step: greeting, account mode, connection,
 // folders, scanners and RFID, folder check, final check. The step lives in the shell
@@ -21,9 +22,7 @@ Item {
     // ---- state and rules ----
 
     function hasIdentity() {
-        if (shell && typeof shell.hasServerIdentity === "function")
-            return !!shell.hasServerIdentity()
-        return Rules.hasIdentity(appSettings)
+        return !!shell && !!shell.hasServerIdentity()
     }
 
     function onboardingStepTitle(index) {
@@ -60,7 +59,7 @@ Item {
     function syncOnboardingStepFromState() {
         if (!shell || !appSettings.onboardingRequired)
             return
-        var next = Rules.syncedStep(shell.onboardingStep, hasIdentity())
+        var next = ShellLogic.syncedOnboardingStep(shell.onboardingStep, hasIdentity())
         if (next !== shell.onboardingStep)
             shell.onboardingStep = next
     }

@@ -1,4 +1,5 @@
 .pragma library
+.import "../../ShellLogic.js" as ShellLogic
 
 // Rules shared by the first-start overlay and the settings page. Every function
 // takes the settings object (and the services it needs) as arguments, so the
@@ -75,28 +76,9 @@ var workFolderKeys = ["wbPath", "ozonPath", "fbo", "yandexLabelsPath"]
 // The folders counted on the settings page's local data block.
 var pathFolderKeys = ["wbPath", "ozonPath", "fbo"]
 
-function hasIdentity(settings) {
-    return !!settings && text(settings.tenantId).length > 0 && text(settings.deviceId).length > 0
-        && text(settings.serverUrl).length > 0
-}
-
-// A connected installation never goes back to registration; one that lost its identity
-// cannot go past the connection step.
-function syncedStep(step, identity) {
-    var current = Number(step)
-    if (!isFinite(current))
-        current = 0
-    current = Math.max(0, Math.min(6, Math.floor(current)))
-    if (identity && current < 3)
-        return 3
-    if (!identity && current > 2)
-        return 2
-    return current
-}
-
+// The number of scanner slots and the step rule are the shell's (ShellLogic.js).
 function configuredScannerCount(settings) {
-    var ports = settings && settings.scannerPorts ? settings.scannerPorts : []
-    return Math.max(2, Math.min(6, ports.length))
+    return ShellLogic.scannerTabCount(settings ? settings.scannerPorts : [])
 }
 
 function baudIndex(baud) {
