@@ -239,6 +239,7 @@ ApplicationWindow {
 
     RowLayout {
         id: mainRow
+        objectName: "mainRow"
         visible: !appSettings.onboardingRequired
         anchors.fill: parent
         anchors.leftMargin: 22
@@ -291,12 +292,14 @@ ApplicationWindow {
     }
 
     RestrictedSectionDialog {
+        objectName: "restrictedSectionDialog"
         z: 85
         shell: root
         visible: root.showDisabledTabDialog
     }
 
     ShellFooter {
+        objectName: "shellFooter"
         z: 900
         shell: root
         visible: !appSettings.onboardingRequired
@@ -307,6 +310,7 @@ ApplicationWindow {
     }
 
     ServiceBlockOverlay {
+        objectName: "serviceBlock"
         z: 970
         shell: root
         visible: !appSettings.onboardingRequired && appSettings.serviceBlocked
@@ -319,6 +323,7 @@ ApplicationWindow {
 
     OverlayVeil {
         id: onboardingGate
+        objectName: "onboardingGate"
         z: 999
         visible: appSettings.onboardingRequired
         color: "#E6080F17"

@@ -38,18 +38,17 @@ ComboBox {
         border.color: control.visualFocus ? "#6E8EF5" : control.hovered ? "#344763" : "#243551"
     }
 
+    // Works with string lists, arrays of objects (textRole) and item models alike.
     delegate: ItemDelegate {
         id: row
-        required property int index
-        required property var modelData
         width: ListView.view ? ListView.view.width : control.width
         height: 34
         hoverEnabled: true
         highlighted: control.highlightedIndex === index
         contentItem: Text {
-            text: control.textRole.length > 0 && row.modelData !== null && typeof row.modelData === "object"
-                  ? String(row.modelData[control.textRole] === undefined ? "" : row.modelData[control.textRole])
-                  : String(row.modelData === undefined || row.modelData === null ? "" : row.modelData)
+            text: control.textRole
+                  ? (Array.isArray(control.model) ? modelData[control.textRole] : model[control.textRole])
+                  : modelData
             font.pixelSize: 13
             color: "#E8EEF8"
             elide: Text.ElideRight

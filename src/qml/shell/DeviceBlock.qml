@@ -113,9 +113,9 @@ GlassPanel {
 
         RowLayout {
             Layout.fillWidth: true
-            spacing: 6
+            spacing: 4
             GlassComboBox {
-                Layout.preferredWidth: 100
+                Layout.preferredWidth: 98
                 model: ["9600", "115200"]
                 currentIndex: block.savedBaud === 115200 ? 1 : 0
                 onActivated: (index) => block.saveBaud(Number(textAt(index)))
@@ -124,6 +124,9 @@ GlassPanel {
                 Layout.fillWidth: true
                 primary: true
                 compact: true
+                // Narrower sides so "Подключить" fits beside the speed chooser in the sidebar.
+                leftPadding: 12
+                rightPadding: 12
                 text: block.device && block.device.running ? "Отключить" : "Подключить"
                 onClicked: {
                     block.savePort(portBox.currentText)
