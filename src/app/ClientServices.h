@@ -6,6 +6,7 @@
 #include "devices/RfidScannerService.h"
 #include "devices/SerialPortWatcher.h"
 #include "feeds/ClientNoticesService.h"
+#include "feeds/NewMaketsService.h"
 #include "feeds/ReleaseNotesService.h"
 #include "production/OrdersApiService.h"
 #include "production/OrdersModel.h"
@@ -100,6 +101,7 @@ private:
     SupplyLabelsService m_supplyLabels;
     ClientNoticesService m_clientNotices;
     ReleaseNotesService m_releaseNotes;
+    NewMaketsService m_newMakets;
     SnapshotSyncService m_snapshotSync;
 
     // Timers of the server link.
