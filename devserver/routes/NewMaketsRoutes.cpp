@@ -60,7 +60,7 @@ const NewMaketsRoutes::Resource *NewMaketsRoutes::findResource(const QString &pu
 
 void NewMaketsRoutes::seedDemo(DevServer &server)
 {
-    if (m_demoSeeded || !server.demoEnabled())
+    if (m_demoSeeded || !server.store().tenantById(QString::fromLatin1(Demo::kTenantId)))
         return;
     m_demoSeeded = true;
     m_demoDir = std::make_unique<QTemporaryDir>();
@@ -94,9 +94,8 @@ NewMaketsRoutes::Task *NewMaketsRoutes::taskFor(DevRequest &request)
     return nullptr;
 }
 
-DevResponse NewMaketsRoutes::pull(DevServer &server, DevRequest &request)
+DevResponse NewMaketsRoutes::pull(DevRequest &request)
 {
-    seedDemo(server);
     for (Task &task : m_tasks) {
         if (task.tenantId == request.tenant->id && task.state == QLatin1String("queued")) {
             task.state = QStringLiteral("taken");
@@ -246,7 +245,7 @@ void NewMaketsRoutes::registerRoutes(DevServer &server)
     const auto add = [&server](const char *method, const char *path, DevAuth auth, DevHandler handler) {
         server.addRoute(QString::fromLatin1(method), QString::fromLatin1(path), auth, std::move(handler));
     };
-    add("POST", "/api/newmakets/pull", DevAuth::Tenant, [this, srv](DevRequest &r) { return pull(*srv, r); });
+    add("POST", "/api/newmakets/pull", DevAuth::Tenant, [this](DevRequest &r) { return pull(r); });
     add("POST", "/api/newmakets/status", DevAuth::Tenant, [this](DevRequest &r) { return status(r); });
     add("POST", "/api/newmakets/finish", DevAuth::Tenant, [this](DevRequest &r) { return finish(r); });
     add("POST", "/api/newmakets/error", DevAuth::Tenant, [this](DevRequest &r) { return error(r); });
@@ -256,4 +255,8 @@ void NewMaketsRoutes::registerRoutes(DevServer &server)
     add("POST", "/__dev/newmakets/task", DevAuth::None, [this](DevRequest &r) { return queueTask(r); });
     add("POST", "/__dev/disk/resource", DevAuth::None, [this](DevRequest &r) { return publish(r); });
     add("GET", "/__dev/newmakets", DevAuth::None, [this](DevRequest &r) { return show(r); });
+    add("POST", "/__dev/newmakets/demo", DevAuth::None, [this, srv](DevRequest &) {
+        seedDemo(*srv);
+        return DevResponse::ok({{QStringLiteral("tasks"), int(m_tasks.size())}});
+    });
 }

@@ -15,8 +15,8 @@
 // whose files are sent in chunks from "/__disk/file".
 // "POST /__dev/newmakets/task" queues a task, "POST /__dev/disk/resource" publishes a
 // local file (or a folder of them) under a public key, "GET /__dev/newmakets" shows every
-// task with its status reports, finish result or error. The demo tenant starts with one task
-// whose layout is generated.
+// task with its status reports, finish result or error; "POST /__dev/newmakets/demo" queues
+// the demo tenant's task with a generated layout (the demo does it at start).
 class NewMaketsRoutes : public DevRouteSet
 {
 public:
@@ -48,7 +48,7 @@ private:
     void seedDemo(DevServer &server);
     Task *taskFor(DevRequest &request);
 
-    DevResponse pull(DevServer &server, DevRequest &request);
+    DevResponse pull(DevRequest &request);
     DevResponse status(DevRequest &request);
     DevResponse finish(DevRequest &request);
     DevResponse error(DevRequest &request);
