@@ -1,5 +1,6 @@
 // vorn-rip: a stand-in for the printer's RIP hot folders and job report, for the demo.
 #include "RipStandIn.h"
+#include "platform/NativeStringQt.h"
 #include "platform/WorkshopFolders.h"
 
 #include <QCommandLineParser>
@@ -35,16 +36,18 @@ int main(int argc, char *argv[])
         return 2;
     }
     qputenv(platform::kWorkshopRootVariable, QDir(parser.value(rootOption)).absolutePath().toUtf8());
-    const platform::WorkshopFolders folders = platform::workshopFolders(QString());
-    RipStandIn rip({folders.hotFolder4Passes, folders.hotFolder6Passes}, folders.rasterJob,
-                   parser.value(delayOption).toInt());
+    using platform::fromNativePath;
+    const platform::WorkshopFolders native = platform::workshopFolders(platform::NativeString());
+    const QString hot4 = fromNativePath(native.hotFolder4Passes);
+    const QString hot6 = fromNativePath(native.hotFolder6Passes);
+    RipStandIn rip({hot4, hot6}, fromNativePath(native.rasterJob), parser.value(delayOption).toInt());
     QObject::connect(&rip, &RipStandIn::jobReported, &app, [](const QString &name) {
         QTextStream(stdout) << "vorn-rip: ink report written for " << name << Qt::endl;
     });
     rip.start();
     std::signal(SIGINT, quitOnSignal);
     std::signal(SIGTERM, quitOnSignal);
-    QTextStream(stdout) << "vorn-rip: hot folders " << folders.hotFolder4Passes << " and "
-                        << folders.hotFolder6Passes << ", reports in " << rip.jobInfoPath() << Qt::endl;
+    QTextStream(stdout) << "vorn-rip: hot folders " << hot4 << " and " << hot6 << ", reports in "
+                        << rip.jobInfoPath() << Qt::endl;
     return app.exec();
 }

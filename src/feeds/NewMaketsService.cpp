@@ -78,9 +78,9 @@ void NewMaketsService::setRequestTimeoutMs(int ms)
     m_reporter.setRequestTimeoutMs(ms);
 }
 
-platform::WorkshopFolders NewMaketsService::workshopFolders() const
+WorkshopPaths NewMaketsService::workshopFolders() const
 {
-    return platform::workshopFolders(m_settings ? m_settings->appDataDir() : QString());
+    return workshopPaths(m_settings ? m_settings->appDataDir() : QString());
 }
 
 QString NewMaketsService::downloadsFolder() const
@@ -451,7 +451,7 @@ void NewMaketsService::cutStrips()
 
 void NewMaketsService::sendToRaster()
 {
-    const platform::WorkshopFolders folders = workshopFolders();
+    const WorkshopPaths folders = workshopFolders();
     const QString key = m_task.designKey.isEmpty() ? MaketNames::designKey(m_fileName) : m_task.designKey;
     const int passes = MaketNames::passesFor(key);
     const QString hotFolder = passes == 8 ? folders.hotFolder6Passes : folders.hotFolder4Passes;

@@ -3,7 +3,7 @@
 #include "feeds/NewMaketsReporter.h"
 #include "feeds/PublicDiskClient.h"
 #include "feeds/StripCutter.h"
-#include "platform/WorkshopFolders.h"
+#include "feeds/WorkshopPaths.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -48,7 +48,7 @@ public:
     void setRasterTiming(int checkMs, int timeoutMs);
     void setRequestTimeoutMs(int ms);
     bool isRunning() const { return m_pollTimer.isActive(); }
-    platform::WorkshopFolders workshopFolders() const;
+    WorkshopPaths workshopFolders() const;
     QString downloadsFolder() const;
 
     Q_INVOKABLE void start();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QString>
+#include "platform/NativeString.h"
 
 namespace platform {
 
@@ -9,20 +9,20 @@ namespace platform {
 // that order layouts go to.
 struct WorkshopFolders
 {
-    QString wholeLayouts;
-    QString strips;
-    QString hotFolder4Passes;
-    QString hotFolder6Passes;
-    QString rasterJob;       // the RIP writes "JobInfo.ini" here
-    QString desktop;
+    NativeString wholeLayouts;
+    NativeString strips;
+    NativeString hotFolder4Passes;
+    NativeString hotFolder6Passes;
+    NativeString rasterJob;       // the RIP writes "JobInfo.ini" here
+    NativeString desktop;
 };
 
 // Without a Windows drive layout the same tree lives under one root: this variable,
 // or the folder "workshop" inside dataDir.
 inline constexpr char kWorkshopRootVariable[] = "VORN_WORKSHOP_ROOT";
 
-// Windows: the fixed paths on D: and C: and the user's desktop; dataDir is not used.
-// POSIX: the same tree below the root ("D/ДЛЯ ОБОЕВ/...", "C/MijCtrl/...", "Desktop").
-WorkshopFolders workshopFolders(const QString &dataDir);
+// Windows: the fixed paths on D: and C: and the desktop in the user's profile; dataDir is
+// not used. POSIX: the same tree below the root ("D/ДЛЯ ОБОЕВ/...", "C/MijCtrl/...", "Desktop").
+WorkshopFolders workshopFolders(const NativeString &dataDir);
 
 } // namespace platform

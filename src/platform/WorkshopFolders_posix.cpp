@@ -1,22 +1,22 @@
 #include "platform/WorkshopFolders.h"
 
-#include <QDir>
+#include <cstdlib>
 
 namespace platform {
 
-WorkshopFolders workshopFolders(const QString &dataDir)
+WorkshopFolders workshopFolders(const NativeString &dataDir)
 {
-    QString root = qEnvironmentVariable(kWorkshopRootVariable).trimmed();
-    if (root.isEmpty())
-        root = QDir(dataDir).filePath(QStringLiteral("workshop"));
-    const QDir base(root);
+    const char *variable = std::getenv(kWorkshopRootVariable);
+    NativeString root = variable && *variable ? NativeString(variable) : dataDir + "/workshop";
+    while (root.size() > 1 && root.back() == '/')
+        root.pop_back();
     WorkshopFolders folders;
-    folders.wholeLayouts = base.filePath(QStringLiteral("D/ДЛЯ ОБОЕВ/Макеты ОБОИ 270/Макеты целиком"));
-    folders.strips = base.filePath(QStringLiteral("D/ДЛЯ ОБОЕВ/Макеты ОБОИ 270/По полосам"));
-    folders.hotFolder4Passes = base.filePath(QStringLiteral("C/MijCtrl/Hot/4 прохода"));
-    folders.hotFolder6Passes = base.filePath(QStringLiteral("C/MijCtrl/Hot/6 прохода"));
-    folders.rasterJob = base.filePath(QStringLiteral("C/MijCtrl/Jobs/1"));
-    folders.desktop = base.filePath(QStringLiteral("Desktop"));
+    folders.wholeLayouts = root + "/D/ДЛЯ ОБОЕВ/Макеты ОБОИ 270/Макеты целиком";
+    folders.strips = root + "/D/ДЛЯ ОБОЕВ/Макеты ОБОИ 270/По полосам";
+    folders.hotFolder4Passes = root + "/C/MijCtrl/Hot/4 прохода";
+    folders.hotFolder6Passes = root + "/C/MijCtrl/Hot/6 прохода";
+    folders.rasterJob = root + "/C/MijCtrl/Jobs/1";
+    folders.desktop = root + "/Desktop";
     return folders;
 }
 

@@ -126,7 +126,7 @@ void NewMaketsServiceTest::processTypes()
     QFETCH(QString, processType);
     QFETCH(int, strips);
     QFETCH(bool, ink);
-    const platform::WorkshopFolders folders = m_service->workshopFolders();
+    const WorkshopPaths folders = m_service->workshopFolders();
     RipStandIn rip({folders.hotFolder4Passes, folders.hotFolder6Passes}, folders.rasterJob, 100);
     rip.start();
     queue(goodTask(QStringLiteral("t1"), processType), goodDisk());
