@@ -406,6 +406,7 @@ void NewMaketsService::cutStrips()
     report(QStringLiteral("Нарезка по полосам"), 70);
 
     m_cancel = std::make_shared<std::atomic_bool>(false);
+    m_stripsReported = -1;
     auto cancel = m_cancel;
     m_cut = QtConcurrent::run([job, cancel](QPromise<StripCutOutcome> &promise) {
         StripCutHooks hooks;
@@ -422,6 +423,9 @@ void NewMaketsService::cutStrips()
         if (generation != m_generation)
             return;
         const int done = watcher->progressValue();
+        if (done == m_stripsReported)
+            return;
+        m_stripsReported = done;
         setPatch("strips_expected", total.toInt());
         setPatch("strips_done", done);
         report(QStringLiteral("Нарезка по полосам"), 70 + (total.toInt() > 0 ? 15 * done / total.toInt() : 0),
@@ -439,8 +443,9 @@ void NewMaketsService::cutStrips()
                  outcome.error.isEmpty() ? QStringLiteral("Нарезка прервана") : outcome.error);
             return;
         }
-        report(QStringLiteral("Нарезка по полосам"), 85,
-               QStringLiteral("Нарезано полос: %1/%2").arg(outcome.done).arg(outcome.expected));
+        if (m_stripsReported != outcome.done)
+            report(QStringLiteral("Нарезка по полосам"), 85,
+                   QStringLiteral("Нарезано полос: %1/%2").arg(outcome.done).arg(outcome.expected));
         if (m_task.processType == QLatin1String("download_slice_ink"))
             sendToRaster();
         else

@@ -129,5 +129,6 @@ private:
     qint64 m_jobInfoSize = -1;
     std::shared_ptr<std::atomic_bool> m_cancel;
     QFuture<StripCutOutcome> m_cut;
+    int m_stripsReported = -1;
     quint64 m_generation = 0;     // callbacks of an ended task are ignored
 };
