@@ -4,6 +4,7 @@
 //
 //   bench_strip_cut [width=18500] [height=16000]
 //   (the TIFF is generated into a temporary folder, streamed row by row, and removed)
+#include "DemoLayout.h"
 #include "LayoutFiles.h"
 #include "feeds/StripCutter.h"
 #include "feeds/StripGeometry.h"
@@ -17,10 +18,7 @@
 #include <QTemporaryDir>
 
 #include <sys/resource.h>
-#include <tiffio.h>
-
 #include <cstdio>
-#include <vector>
 
 namespace {
 
@@ -29,36 +27,6 @@ long peakRssMb()
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss / 1024;
-}
-
-bool generate(const QString &path, int width, int height)
-{
-    TIFF *tiff = TIFFOpen(QFile::encodeName(path).constData(), "w8");
-    if (!tiff)
-        return false;
-    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, uint32_t(width));
-    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, uint32_t(height));
-    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, uint16_t(8));
-    TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, uint16_t(3));
-    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
-    TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-    TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_NONE);
-    TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, uint32_t(16));
-    TIFFSetField(tiff, TIFFTAG_XRESOLUTION, 150.0f);
-    TIFFSetField(tiff, TIFFTAG_YRESOLUTION, 150.0f);
-    TIFFSetField(tiff, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
-    std::vector<uint8_t> row(size_t(width) * 3);
-    bool ok = true;
-    for (int y = 0; y < height && ok; ++y) {
-        for (int x = 0; x < width; ++x) {
-            row[size_t(x) * 3] = uint8_t((x * 7 + y * 3) & 0xFF);
-            row[size_t(x) * 3 + 1] = uint8_t(((x * 13 + y * 11) >> 2) & 0xFF);
-            row[size_t(x) * 3 + 2] = uint8_t((x ^ (y * 5)) & 0xFF);
-        }
-        ok = TIFFWriteScanline(tiff, row.data(), uint32_t(y), 0) == 1;
-    }
-    TIFFClose(tiff);
-    return ok;
 }
 
 int runStreaming(const QString &layout, const QString &out)
@@ -124,7 +92,7 @@ int main(int argc, char *argv[])
     const QString layout = dir.filePath(QStringLiteral("layout.tif"));
     QElapsedTimer timer;
     timer.start();
-    if (!generate(layout, width, height)) {
+    if (!writeDemoLayout(layout, width, height, false)) {
         std::fprintf(stderr, "could not write the layout\n");
         return 1;
     }

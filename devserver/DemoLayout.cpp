@@ -6,9 +6,11 @@
 
 #include <vector>
 
-bool writeDemoLayout(const QString &path, int width, int height)
+bool writeDemoLayout(const QString &path, int width, int height, bool compressed)
 {
-    TIFF *tiff = TIFFOpen(QFile::encodeName(path).constData(), "w");
+    // Past 4 GB only BigTIFF can hold it.
+    const bool big = qint64(width) * height * 3 > 3900LL * 1024 * 1024;
+    TIFF *tiff = TIFFOpen(QFile::encodeName(path).constData(), big ? "w8" : "w");
     if (!tiff)
         return false;
     TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, uint32_t(width));
@@ -17,8 +19,9 @@ bool writeDemoLayout(const QString &path, int width, int height)
     TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, uint16_t(3));
     TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
     TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-    TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE);
-    TIFFSetField(tiff, TIFFTAG_PREDICTOR, uint16_t(2));
+    TIFFSetField(tiff, TIFFTAG_COMPRESSION, compressed ? COMPRESSION_ADOBE_DEFLATE : COMPRESSION_NONE);
+    if (compressed)
+        TIFFSetField(tiff, TIFFTAG_PREDICTOR, uint16_t(2));
     TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, uint32_t(16));
     TIFFSetField(tiff, TIFFTAG_XRESOLUTION, 150.0f);
     TIFFSetField(tiff, TIFFTAG_YRESOLUTION, 150.0f);

@@ -7,5 +7,7 @@
 inline constexpr int kDemoLayoutWidth = 12900;
 inline constexpr int kDemoLayoutHeight = 420;
 
-// Writes it (deflate-compressed) to path; false when the file could not be written.
-bool writeDemoLayout(const QString &path, int width = kDemoLayoutWidth, int height = kDemoLayoutHeight);
+// Writes it (deflate-compressed unless told otherwise) to path, row by row; false when the
+// file could not be written.
+bool writeDemoLayout(const QString &path, int width = kDemoLayoutWidth, int height = kDemoLayoutHeight,
+                     bool compressed = true);
