@@ -51,6 +51,8 @@ struct DevResponse
     int status = 200;
     QByteArray body;
     QByteArray contentType = "application/json";
+    // A note for the request's journal entry (what the answer changed), if any.
+    QString outcome;
     std::shared_ptr<DevFileStream> stream;   // when set, the body is this file
 
     static DevResponse json(const QJsonObject &object, int status = 200);
