@@ -19,6 +19,7 @@ packages=(
   fonts-dejavu-core
   libqrencode-dev zbar-tools
   clang libclang-rt-14-dev
+  libtiff-dev qt6-image-formats-plugins
 )
 
 missing=()

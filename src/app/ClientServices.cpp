@@ -34,6 +34,7 @@ ClientServices::ClientServices(AppSettings &settings, EventLogModel &eventLog, Q
     , m_supplyLabels(&m_settings, &m_eventLog)
     , m_clientNotices(&m_settings, &m_eventLog)
     , m_releaseNotes(&m_settings)
+    , m_newMakets(&m_settings, &m_eventLog)
     , m_snapshotSync(&m_settings, &m_eventLog)
     , m_configPush(&m_settings, &m_eventLog)
     , m_employeeWorkspace(&m_settings, &m_eventLog)
@@ -119,7 +120,8 @@ void ClientServices::startServerLink(LinkStart occasion)
         scheduleDeviceStarts();
     m_clientNotices.start();
     m_scriptCommands.start();
-    // artifact sync and new layouts start here once they exist.
+    // artifact sync starts here once it exists.
+    m_newMakets.start();
     if (afterSetup)
         m_snapshotSync.loadCachedSnapshot();
     m_snapshotSync.refresh();
@@ -160,6 +162,7 @@ void ClientServices::publish(QQmlContext *context)
     context->setContextProperty(QStringLiteral("supplyLabels"), &m_supplyLabels);
     context->setContextProperty(QStringLiteral("clientNoticesService"), &m_clientNotices);
     context->setContextProperty(QStringLiteral("releaseNotes"), &m_releaseNotes);
+    context->setContextProperty(QStringLiteral("newMaketsService"), &m_newMakets);
     context->setContextProperty(QStringLiteral("snapshotSync"), &m_snapshotSync);
     context->setContextProperty(QStringLiteral("scanRouter"), &m_scanRouter);
 }
@@ -201,6 +204,7 @@ void ClientServices::ensureLinkTimersRun()
 
 void ClientServices::stopServerLink()
 {
+    m_newMakets.stop();
     m_configPushTimer.stop();
     m_snapshotPollTimer.stop();
     m_heartbeatTimer.stop();

@@ -7,6 +7,7 @@
 #include "devices/RfidScannerService.h"
 #include "devices/SerialPortWatcher.h"
 #include "feeds/ClientNoticesService.h"
+#include "feeds/NewMaketsService.h"
 #include "feeds/RealtimeIssuesService.h"
 #include "feeds/ReleaseNotesService.h"
 #include "production/DashboardSummary.h"
@@ -107,6 +108,7 @@ private:
     SupplyLabelsService m_supplyLabels;
     ClientNoticesService m_clientNotices;
     ReleaseNotesService m_releaseNotes;
+    NewMaketsService m_newMakets;
     SnapshotSyncService m_snapshotSync;
 
     // Timers of the server link.
