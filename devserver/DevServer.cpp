@@ -1,6 +1,7 @@
 #include "DevServer.h"
 
 #include "DemoData.h"
+#include "routes/ArtifactRoutes.h"
 #include "routes/DevToolRoutes.h"
 #include "routes/EventRoutes.h"
 #include "routes/FeedRoutes.h"
@@ -78,6 +79,7 @@ DevServer::DevServer(QObject *parent)
     addRouteSet(std::make_unique<StockRoutes>());
     addRouteSet(std::make_unique<StaffRoutes>());
     addRouteSet(std::make_unique<ScriptRoutes>());
+    addRouteSet(std::make_unique<ArtifactRoutes>());
     seed();
 }
 

@@ -32,6 +32,7 @@ ClientServices::ClientServices(AppSettings &settings, EventLogModel &eventLog, Q
     , m_supplyLabels(&m_settings, &m_eventLog)
     , m_clientNotices(&m_settings, &m_eventLog)
     , m_releaseNotes(&m_settings)
+    , m_artifactSync(&m_settings, &m_eventLog)
     , m_snapshotSync(&m_settings, &m_eventLog)
     , m_configPush(&m_settings, &m_eventLog)
     , m_employeeWorkspace(&m_settings, &m_eventLog)
@@ -102,7 +103,8 @@ void ClientServices::startServerLink(LinkStart occasion)
         scheduleDeviceStarts();
     m_clientNotices.start();
     m_scriptCommands.start();
-    // artifact sync and new layouts start here once they exist.
+    m_artifactSync.start();
+    // new layouts start here once they exist.
     if (afterSetup)
         m_snapshotSync.loadCachedSnapshot();
     m_snapshotSync.refresh();
@@ -141,6 +143,7 @@ void ClientServices::publish(QQmlContext *context)
     context->setContextProperty(QStringLiteral("supplyLabels"), &m_supplyLabels);
     context->setContextProperty(QStringLiteral("clientNoticesService"), &m_clientNotices);
     context->setContextProperty(QStringLiteral("releaseNotes"), &m_releaseNotes);
+    context->setContextProperty(QStringLiteral("artifactSync"), &m_artifactSync);
     context->setContextProperty(QStringLiteral("snapshotSync"), &m_snapshotSync);
 }
 
@@ -184,6 +187,7 @@ void ClientServices::stopServerLink()
     m_configPushTimer.stop();
     m_snapshotPollTimer.stop();
     m_heartbeatTimer.stop();
+    m_artifactSync.stop();
 }
 
 void ClientServices::applySnapshotRoot(const QJsonObject &root)
@@ -232,6 +236,8 @@ void ClientServices::onSettingsChanged()
     m_snapshotSync.refresh();
     m_clientNotices.refresh();
     m_scriptCommands.start();
+    if (!m_artifactSync.isActive())
+        m_artifactSync.start();
     m_configPushTimer.start();
     ensureLinkTimersRun();
 }

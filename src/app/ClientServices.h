@@ -5,6 +5,7 @@
 #include "devices/ComScannerService.h"
 #include "devices/RfidScannerService.h"
 #include "devices/SerialPortWatcher.h"
+#include "feeds/ArtifactSyncService.h"
 #include "feeds/ClientNoticesService.h"
 #include "feeds/ReleaseNotesService.h"
 #include "production/OrdersApiService.h"
@@ -100,6 +101,7 @@ private:
     SupplyLabelsService m_supplyLabels;
     ClientNoticesService m_clientNotices;
     ReleaseNotesService m_releaseNotes;
+    ArtifactSyncService m_artifactSync;
     SnapshotSyncService m_snapshotSync;
 
     // Timers of the server link.
