@@ -141,11 +141,15 @@ DevResponse ArtifactRoutes::addTasks(DevServer &server, DevRequest &request)
     if (list.isEmpty() && !request.json.contains(QStringLiteral("tasks"))) {
         QJsonObject single = request.json;
         single.remove(QStringLiteral("tenant_id"));
+        single.remove(QStringLiteral("replace"));
         list.append(single);
     }
+    if (request.json.value(QStringLiteral("replace")).toBool())
+        artifacts.tasks = QJsonArray();
     QJsonArray added;
     for (const QJsonValue &value : list) {
         // Anything goes: hostile and broken tasks are what the client must survive.
+        // A task sent with an explicitly blank "artifact_key" stays without a key.
         QJsonObject task = value.toObject();
         if (keyOf(task).isEmpty() && !task.contains(QStringLiteral("artifact_key")))
             task.insert(QStringLiteral("artifact_key"), QStringLiteral("art-%1").arg(m_nextKey++));

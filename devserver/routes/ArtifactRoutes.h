@@ -13,6 +13,7 @@
 // done, are no longer handed out and the confirmation is kept among the tenant's events.
 // The demo tenant starts with a few tasks (DemoArtifacts.cpp).
 //   POST /__dev/artifacts   {"tenant_id"?, "tasks": [...]} or one task as the body;
+//                           ("replace": true drops the tenant's other tasks first);
 //                           {"reset": true} puts the tenant's tasks back to the seed
 //   GET  /__dev/artifacts   ?tenant_id= : tasks with their state, and the confirmations
 class ArtifactRoutes : public DevRouteSet
