@@ -1,11 +1,13 @@
 # make run  - install what is missing, build, start vorn-devserver and the client on a demo data folder
-# make test - install what is missing, build, run every test
+# make test - install what is missing, build, run every test (and each fuzz target 20 s)
+# make fuzz - run every fuzz target FUZZ_SECONDS (default 600) each; see scripts/fuzz.sh
 BUILD ?= build
 JOBS ?= $(shell nproc)
 # Extra configure options, e.g. VORN_CMAKE_ARGS=-DVORN_WERROR=ON (CI sets it).
 VORN_CMAKE_ARGS ?=
+FUZZ_SECONDS ?= 600
 
-.PHONY: all setup configure build test run clean
+.PHONY: all setup configure build test run clean fuzz
 
 all: build
 
@@ -22,6 +24,10 @@ test: build
 	@if [ -x scripts/setup-cups.sh ]; then bash scripts/setup-cups.sh; fi
 	@if [ -f scripts/check-windows.sh ]; then bash scripts/check-windows.sh; fi
 	@cd $(BUILD) && ctest --output-on-failure --timeout 300
+	@bash scripts/fuzz.sh 20
+
+fuzz: setup
+	@bash scripts/fuzz.sh $(FUZZ_SECONDS)
 
 run: build
 	@bash scripts/run-demo.sh $(BUILD)
