@@ -33,6 +33,9 @@ struct DevRequest
     QString queryValue(const QString &key) const;
     // The API key from "X-Api-Key" or "Authorization: Bearer ...".
     QString apiKey() const;
+    // The device the request speaks for: "device_id" of the JSON body, else of the
+    // query, else the "X-Device-Id" header.
+    QString deviceId() const;
 };
 
 struct DevResponse

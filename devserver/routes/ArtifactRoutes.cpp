@@ -14,16 +14,6 @@ QString keyOf(const QJsonObject &task)
     return jsonText(task, {"artifact_key", "artifactKey", "key"});
 }
 
-QString deviceOf(const DevRequest &request)
-{
-    QString id = request.json.value(QStringLiteral("device_id")).toString().trimmed();
-    if (id.isEmpty())
-        id = request.queryValue(QStringLiteral("device_id")).trimmed();
-    if (id.isEmpty())
-        id = QString::fromUtf8(request.header("X-Device-Id")).trimmed();
-    return id;
-}
-
 QJsonArray pending(const QJsonArray &tasks)
 {
     QJsonArray out;
@@ -82,7 +72,7 @@ DevResponse ArtifactRoutes::confirm(DevServer &server, DevRequest &request)
 
     TenantArtifacts &artifacts = artifactsOf(request.tenant->id);
     const QString now = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
-    const QString device = deviceOf(request);
+    const QString device = request.deviceId();
     QJsonArray marked;
     QJsonArray already;
     QJsonArray unknown;

@@ -58,10 +58,13 @@ bool incomplete(const ArtifactTask &task)
     return task.labelCode.isEmpty() && task.oldFileName.isEmpty();
 }
 
-QString shown(const QString &folder)
+// What a command says when it cannot start or finds nothing.
+struct Wording
 {
-    return QDir::toNativeSeparators(folder);
-}
+    QString incomplete;
+    QString noFolder;   // %1: the folder
+    QString notFound;   // %1: the label code or file name
+};
 
 } // namespace
 
@@ -104,25 +107,40 @@ QStringList matchingFiles(const QString &folder, const ArtifactTask &task)
     return matches;
 }
 
-ArtifactOutcome rename(const QString &folder, const ArtifactTask &task)
+// The files the command works on; none when it cannot start or nothing matches,
+// with that told in out. A command that can never succeed counts as done; a
+// missing folder may come back, so that one is tried again.
+static QStringList filesToTouch(const QString &folder, const ArtifactTask &task, const Wording &words,
+                                ArtifactOutcome &out)
 {
-    ArtifactOutcome out;
     if (incomplete(task)) {
-        out.warn(QStringLiteral("Приложение: команда переименования этикетки неполная, пропущена."));
+        out.warn(words.incomplete);
         out.done = true;
-        return out;
+        return {};
     }
     if (!QFileInfo(folder).isDir()) {
-        out.warn(QStringLiteral("Приложение: папка этикеток для переименования не найдена: %1").arg(shown(folder)));
-        return out;
+        out.warn(words.noFolder.arg(QDir::toNativeSeparators(folder)));
+        return {};
     }
     const QStringList files = matchingFiles(folder, task);
     if (files.isEmpty()) {
         // Nothing here carries that label: the command has nothing left to do.
-        out.warn(QStringLiteral("Приложение: локальная этикетка %1 для переименования не найдена.").arg(wantedLabel(task)));
+        out.warn(words.notFound.arg(wantedLabel(task)));
         out.done = true;
-        return out;
     }
+    return files;
+}
+
+ArtifactOutcome rename(const QString &folder, const ArtifactTask &task)
+{
+    ArtifactOutcome out;
+    const QStringList files = filesToTouch(folder, task,
+                                           {QStringLiteral("Приложение: команда переименования этикетки неполная, пропущена."),
+                                            QStringLiteral("Приложение: папка этикеток для переименования не найдена: %1"),
+                                            QStringLiteral("Приложение: локальная этикетка %1 для переименования не найдена.")},
+                                           out);
+    if (files.isEmpty())
+        return out;
 
     const QStringList prefixes = prefixesOf(task);
     const QString newPrefix = task.newPrefix.isEmpty() ? defaultNewPrefix() : task.newPrefix;
@@ -155,21 +173,13 @@ ArtifactOutcome rename(const QString &folder, const ArtifactTask &task)
 ArtifactOutcome remove(const QString &folder, const ArtifactTask &task)
 {
     ArtifactOutcome out;
-    if (incomplete(task)) {
-        out.warn(QStringLiteral("Приложение: команда удаления этикетки неполная, пропущена."));
-        out.done = true;
+    const QStringList files = filesToTouch(folder, task,
+                                           {QStringLiteral("Приложение: команда удаления этикетки неполная, пропущена."),
+                                            QStringLiteral("Приложение: папка этикеток для удаления не найдена: %1"),
+                                            QStringLiteral("Приложение: локальная этикетка %1 для удаления не найдена.")},
+                                           out);
+    if (files.isEmpty())
         return out;
-    }
-    if (!QFileInfo(folder).isDir()) {
-        out.warn(QStringLiteral("Приложение: папка этикеток для удаления не найдена: %1").arg(shown(folder)));
-        return out;
-    }
-    const QStringList files = matchingFiles(folder, task);
-    if (files.isEmpty()) {
-        out.warn(QStringLiteral("Приложение: локальная этикетка %1 для удаления не найдена.").arg(wantedLabel(task)));
-        out.done = true;
-        return out;
-    }
 
     const QDir dir(folder);
     QStringList removed;
