@@ -12,9 +12,10 @@ namespace {
 QString folderOr(const AppSettings *settings, const QString &configured, const char *fallback)
 {
     const QString folder = configured.trimmed();
-    if (!folder.isEmpty())
-        return QDir::cleanPath(folder);
     const QString base = settings ? settings->appDataDir() : QDir::homePath();
+    // A relative folder (a drive path from another system) never lands in the working directory.
+    if (!folder.isEmpty())
+        return QDir::cleanPath(QDir::isRelativePath(folder) ? base + QLatin1Char('/') + folder : folder);
     return QDir::cleanPath(base + QLatin1Char('/') + QLatin1String(fallback));
 }
 

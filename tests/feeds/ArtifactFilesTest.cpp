@@ -60,6 +60,8 @@ private Q_SLOTS:
         QTest::newRow("picture queue, no setting") << R"({"kind":"picture_print_queue_txt"})" << "" << "pictures/marela";
         QTest::newRow("picture queue, setting") << R"({"kind":"picture_print_queue_txt"})" << "picturesMarelaDir"
                                                 << "configured";
+        QTest::newRow("relative setting stays in the data folder") << R"({"kind":"picture_print"})" << "picturesMarelaDir"
+                                                                   << "relative";
         QTest::newRow("marela roll") << R"({"destination":"rolls/marela"})" << "marelaRollsDir" << "configured";
         QTest::newRow("ivra roll, no setting") << R"({"target":"IVRA"})" << "" << "rolls/ivra";
         QTest::newRow("yandex by marketplace") << R"({"type":"label","marketplace":"ym"})" << "" << "labels/yandex";
@@ -89,7 +91,10 @@ private Q_SLOTS:
                                    "uidSearchRoot1"})
             QVERIFY(settings.setProperty(folder, QString()));
         if (!setting.isEmpty())
-            QVERIFY(settings.setProperty(setting.toLatin1(), configured));
+            QVERIFY(settings.setProperty(setting.toLatin1(), expected == u"relative" ? QStringLiteral("D:/Печать")
+                                                                                     : configured));
+        if (expected == u"relative")
+            expected = QStringLiteral("D:/Печать");
         const ArtifactTask parsed = ArtifactTask::fromJson(object(task.toUtf8()));
         const QString folder = ArtifactFolders::forDestination(&settings, parsed.destinationText);
         QCOMPARE(folder, expected == u"configured" ? configured : settings.appDataDir() + u'/' + expected);
