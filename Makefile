@@ -1,13 +1,14 @@
 # make run  - install what is missing, build, start vorn-devserver and the client on a demo data folder
 # make test - install what is missing, build, run every test (and each fuzz target 20 s)
 # make fuzz - run every fuzz target FUZZ_SECONDS (default 600) each; see scripts/fuzz.sh
+# make screenshots - the scene in named states as build/screenshots/<name>.png (ONLY=<regex>)
 BUILD ?= build
 JOBS ?= $(shell nproc)
 # Extra configure options, e.g. VORN_CMAKE_ARGS=-DVORN_WERROR=ON (CI sets it).
 VORN_CMAKE_ARGS ?=
 FUZZ_SECONDS ?= 600
 
-.PHONY: all setup configure build test run clean fuzz
+.PHONY: all setup configure build test run screenshots clean fuzz
 
 all: build
 
@@ -31,6 +32,11 @@ fuzz: setup
 
 run: build
 	@bash scripts/run-demo.sh $(BUILD)
+
+screenshots: configure
+	@cmake --build $(BUILD) -j$(JOBS) --target vorn-screenshots
+	@rm -rf $(BUILD)/screenshots
+	@$(BUILD)/bin/vorn-screenshots --out $(BUILD)/screenshots $(if $(ONLY),--only '$(ONLY)')
 
 clean:
 	rm -rf $(BUILD)
