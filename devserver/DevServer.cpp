@@ -200,7 +200,8 @@ bool DevServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *soc
     const qint64 seq = m_journal.record(dev);
     DevFault fault;
     const bool faulty = m_faults.take(dev.method, dev.path, &fault);
-    if (faulty && fault.drop && fault.delayMs <= 0) {
+    const int delayMs = faulty ? fault.pickDelayMs() : 0;
+    if (faulty && fault.drop && delayMs <= 0) {
         m_journal.setStatus(seq, 0, QStringLiteral("dropped"));
         socket->abort();
         return true;
@@ -238,8 +239,8 @@ bool DevServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *soc
         process(dev, seq, *shared);
     };
 
-    if (faulty && fault.delayMs > 0)
-        QTimer::singleShot(fault.delayMs, this, std::move(run));
+    if (delayMs > 0)
+        QTimer::singleShot(delayMs, this, std::move(run));
     else
         run();
     return true;

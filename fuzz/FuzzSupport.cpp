@@ -1,4 +1,11 @@
+#include "FuzzSupport.h"
+
 #include <QCoreApplication>
+#include <QAbstractItemModel>
+#include <QDir>
+#include <QMetaProperty>
+#include <QJsonDocument>
+#include <QTemporaryDir>
 #include <QStandardPaths>
 #include <QtGlobal>
 
@@ -23,4 +30,37 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
     qInstallMessageHandler(quietHandler);
     static QCoreApplication app(*argc, *argv);
     return 0;
+}
+
+QJsonObject fuzzJsonObject(const QByteArray &bytes)
+{
+    const QJsonDocument document = QJsonDocument::fromJson(bytes);
+    return document.isObject() ? document.object() : QJsonObject();
+}
+
+QString fuzzScratchDir()
+{
+    static QTemporaryDir root;
+    // Emptied each time, so one run's files never steer the next.
+    QDir dir(root.path() + QStringLiteral("/run"));
+    dir.removeRecursively();
+    dir.mkpath(QStringLiteral("."));
+    return dir.absolutePath();
+}
+
+void readEveryProperty(const QObject *object)
+{
+    const QMetaObject *meta = object->metaObject();
+    for (int i = 0; i < meta->propertyCount(); ++i)
+        meta->property(i).read(object);
+}
+
+void readEveryRow(const QAbstractItemModel *model)
+{
+    const QList<int> roles = model->roleNames().keys();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        const QModelIndex index = model->index(row, 0);
+        for (const int role : roles)
+            model->data(index, role);
+    }
 }
