@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
 #include <cstdlib>
 
@@ -27,8 +26,7 @@ bool isPlainName(const QString &name)
 // The folder every name is placed in; nothing is ever written to it.
 const QString &folder()
 {
-    static QTemporaryDir dir;
-    static const QString path = QFileInfo(dir.path()).canonicalFilePath();
+    static const QString path = QFileInfo(fuzzScratchDir()).canonicalFilePath();
     return path;
 }
 
