@@ -82,6 +82,12 @@ vorn_add_fuzzer(snapshot_archive
           src/production/PrintArchiveStats.cpp src/production/PrintArchiveStore.cpp
   QT Core Network Sql)
 
+# Every recogniser and normaliser of the scan router over any scanned line.
+vorn_add_fuzzer(scan_recognizers
+  SOURCES fuzz/scan_recognizers_fuzzer.cpp src/app/ScanRecognizers.cpp src/staff/WorkplaceKeys.cpp
+          src/consumables/WallPayload.cpp src/common/ConsumableKey.cpp src/common/JsonRead.cpp
+  QT Core)
+
 vorn_add_fuzzer(artifact_name
   SOURCES fuzz/artifact_name_fuzzer.cpp src/common/SafeFileName.cpp
   QT Core)

@@ -1,13 +1,16 @@
 #pragma once
 
 #include "app/EventLogModel.h"
+#include "app/ScanRouter.h"
 #include "consumables/ConsumablesService.h"
 #include "devices/ComScannerService.h"
 #include "devices/RfidScannerService.h"
 #include "devices/SerialPortWatcher.h"
 #include "feeds/ArtifactSyncService.h"
 #include "feeds/ClientNoticesService.h"
+#include "feeds/RealtimeIssuesService.h"
 #include "feeds/ReleaseNotesService.h"
+#include "production/DashboardSummary.h"
 #include "production/OrdersApiService.h"
 #include "production/OrdersModel.h"
 #include "production/PrintArchiveStore.h"
@@ -60,6 +63,8 @@ public:
     // The six scanner slots in slot order (the heartbeat reports their running state).
     const QList<ComScannerService *> &scanners() const { return m_scanners; }
     RfidScannerService &rfidService() { return m_rfidService; }
+    // The page shown and the page tabs are the scene's to set.
+    ScanRouter &scanRouter() { return m_scanRouter; }
 
 private:
     // Launch with a set-up device, or the moment onboarding completes.
@@ -67,6 +72,7 @@ private:
 
     void wire();
     void wireServerLink();
+    void wireScans();
     void onSettingsChanged();
     // The one road that brings the server link up; the two occasions differ only in
     // what they add around it.
@@ -96,6 +102,7 @@ private:
     QList<ComScannerService *> m_scanners;
     RfidScannerService m_rfidService;
     LocalToolsService m_localTools;
+    RealtimeIssuesService m_issuesLive;
     ScriptRuntimeService m_scriptRuntime;
     ScriptCommandSyncService m_scriptCommands;
     SupplyLabelsService m_supplyLabels;
@@ -115,6 +122,7 @@ private:
     EmployeeWorkspaceStore m_employeeWorkspace;
     PrintArchiveStore m_printArchive;
     ConsumablesService m_consumables;
+    DashboardSummary m_dashboard;
     GsConfirmClient m_gsConfirm;
     UidPrintService m_uidPrintService;
     SupplyListModel m_supplies;
@@ -123,6 +131,8 @@ private:
     WarehouseFileModel m_warehouseWb;
     WarehouseFileModel m_warehouseOzon;
     WarehouseFileModel m_warehouseYm;
+    // Every scan and card goes through here; it needs all of the above.
+    ScanRouter m_scanRouter;
 
     // Created once the figures it reports exist (print archive, consumables, devices).
     HeartbeatSender m_heartbeat;
