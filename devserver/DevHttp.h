@@ -34,6 +34,9 @@ struct DevRequest
     QString queryValue(const QString &key) const;
     // The API key from "X-Api-Key" or "Authorization: Bearer ...".
     QString apiKey() const;
+    // The device the request speaks for: "device_id" of the JSON body, else of the
+    // query, else the "X-Device-Id" header.
+    QString deviceId() const;
 };
 
 // A file body sent in pieces after the headers, as a slow link would: download progress

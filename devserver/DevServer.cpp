@@ -1,6 +1,7 @@
 #include "DevServer.h"
 
 #include "DemoData.h"
+#include "routes/ArtifactRoutes.h"
 #include "routes/DevToolRoutes.h"
 #include "routes/EventRoutes.h"
 #include "routes/FeedRoutes.h"
@@ -147,6 +148,7 @@ DevServer::DevServer(QObject *parent)
     addRouteSet(std::make_unique<StockRoutes>());
     addRouteSet(std::make_unique<StaffRoutes>());
     addRouteSet(std::make_unique<ScriptRoutes>());
+    addRouteSet(std::make_unique<ArtifactRoutes>());
     addRouteSet(std::make_unique<IssueDevRoutes>());
     addRouteSet(std::make_unique<NewMaketsRoutes>());
     seed();
@@ -270,7 +272,8 @@ bool DevServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *soc
     const qint64 seq = m_journal.record(dev);
     DevFault fault;
     const bool faulty = m_faults.take(dev.method, dev.path, &fault);
-    if (faulty && fault.drop && fault.delayMs <= 0) {
+    const int delayMs = faulty ? fault.pickDelayMs() : 0;
+    if (faulty && fault.drop && delayMs <= 0) {
         m_journal.setStatus(seq, 0, QStringLiteral("dropped"));
         socket->abort();
         return true;
@@ -308,8 +311,8 @@ bool DevServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *soc
         process(dev, seq, *shared);
     };
 
-    if (faulty && fault.delayMs > 0)
-        QTimer::singleShot(fault.delayMs, this, std::move(run));
+    if (delayMs > 0)
+        QTimer::singleShot(delayMs, this, std::move(run));
     else
         run();
     return true;

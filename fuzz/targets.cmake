@@ -87,3 +87,7 @@ vorn_add_fuzzer(scan_recognizers
   SOURCES fuzz/scan_recognizers_fuzzer.cpp src/app/ScanRecognizers.cpp src/staff/WorkplaceKeys.cpp
           src/consumables/WallPayload.cpp src/common/ConsumableKey.cpp src/common/JsonRead.cpp
   QT Core)
+
+vorn_add_fuzzer(artifact_name
+  SOURCES fuzz/artifact_name_fuzzer.cpp src/common/SafeFileName.cpp
+  QT Core)

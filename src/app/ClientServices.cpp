@@ -34,6 +34,7 @@ ClientServices::ClientServices(AppSettings &settings, EventLogModel &eventLog, Q
     , m_supplyLabels(&m_settings, &m_eventLog)
     , m_clientNotices(&m_settings, &m_eventLog)
     , m_releaseNotes(&m_settings)
+    , m_artifactSync(&m_settings, &m_eventLog)
     , m_newMakets(&m_settings, &m_eventLog)
     , m_snapshotSync(&m_settings, &m_eventLog)
     , m_configPush(&m_settings, &m_eventLog)
@@ -120,7 +121,7 @@ void ClientServices::startServerLink(LinkStart occasion)
         scheduleDeviceStarts();
     m_clientNotices.start();
     m_scriptCommands.start();
-    // artifact sync starts here once it exists.
+    m_artifactSync.start();
     m_newMakets.start();
     if (afterSetup)
         m_snapshotSync.loadCachedSnapshot();
@@ -162,6 +163,7 @@ void ClientServices::publish(QQmlContext *context)
     context->setContextProperty(QStringLiteral("supplyLabels"), &m_supplyLabels);
     context->setContextProperty(QStringLiteral("clientNoticesService"), &m_clientNotices);
     context->setContextProperty(QStringLiteral("releaseNotes"), &m_releaseNotes);
+    context->setContextProperty(QStringLiteral("artifactSync"), &m_artifactSync);
     context->setContextProperty(QStringLiteral("newMaketsService"), &m_newMakets);
     context->setContextProperty(QStringLiteral("snapshotSync"), &m_snapshotSync);
     context->setContextProperty(QStringLiteral("scanRouter"), &m_scanRouter);
@@ -208,6 +210,7 @@ void ClientServices::stopServerLink()
     m_configPushTimer.stop();
     m_snapshotPollTimer.stop();
     m_heartbeatTimer.stop();
+    m_artifactSync.stop();
 }
 
 void ClientServices::applySnapshotRoot(const QJsonObject &root)
@@ -256,6 +259,8 @@ void ClientServices::onSettingsChanged()
     m_snapshotSync.refresh();
     m_clientNotices.refresh();
     m_scriptCommands.start();
+    if (!m_artifactSync.isActive())
+        m_artifactSync.start();
     m_configPushTimer.start();
     ensureLinkTimersRun();
 }

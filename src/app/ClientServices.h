@@ -6,6 +6,7 @@
 #include "devices/ComScannerService.h"
 #include "devices/RfidScannerService.h"
 #include "devices/SerialPortWatcher.h"
+#include "feeds/ArtifactSyncService.h"
 #include "feeds/ClientNoticesService.h"
 #include "feeds/NewMaketsService.h"
 #include "feeds/RealtimeIssuesService.h"
@@ -108,6 +109,7 @@ private:
     SupplyLabelsService m_supplyLabels;
     ClientNoticesService m_clientNotices;
     ReleaseNotesService m_releaseNotes;
+    ArtifactSyncService m_artifactSync;
     NewMaketsService m_newMakets;
     SnapshotSyncService m_snapshotSync;
 
