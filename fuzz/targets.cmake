@@ -81,3 +81,9 @@ vorn_add_fuzzer(snapshot_archive
           src/consumables/OutboxBuffer.cpp src/production/PrintArchiveEvent.cpp
           src/production/PrintArchiveStats.cpp src/production/PrintArchiveStore.cpp
   QT Core Network Sql)
+
+# Every recogniser and normaliser of the scan router over any scanned line.
+vorn_add_fuzzer(scan_recognizers
+  SOURCES fuzz/scan_recognizers_fuzzer.cpp src/app/ScanRecognizers.cpp src/staff/WorkplaceKeys.cpp
+          src/consumables/WallPayload.cpp src/common/ConsumableKey.cpp src/common/JsonRead.cpp
+  QT Core)

@@ -1,5 +1,6 @@
 #include "app/ClientServices.h"
 
+#include "app/ScanRecognizers.h"
 #include "common/LogCategories.h"
 #include "common/WriteFailureMonitor.h"
 
@@ -44,6 +45,8 @@ ClientServices::ClientServices(AppSettings &settings, EventLogModel &eventLog, Q
     , m_warehouseWb(&m_settings, &m_eventLog, &m_gsConfirm, &m_printArchive, QStringLiteral("wb"))
     , m_warehouseOzon(&m_settings, &m_eventLog, &m_gsConfirm, &m_printArchive, QStringLiteral("ozon"))
     , m_warehouseYm(&m_settings, &m_eventLog, &m_gsConfirm, &m_printArchive, QStringLiteral("ym"))
+    , m_scanRouter({&m_settings, &m_eventLog, &m_localTools, &m_employeeWorkspace, &m_consumables, &m_supplies,
+                    &m_warehouseWb, &m_warehouseOzon, &m_warehouseYm, &m_ordersApi, &m_uidPrintService})
     , m_heartbeat(&m_settings)
 {
     m_snapshotPollTimer.setInterval(kSnapshotPollMs);
@@ -65,6 +68,7 @@ ClientServices::~ClientServices() = default;
 void ClientServices::wire()
 {
     wireServerLink();
+    wireScans();
     connect(&m_printArchive, &PrintArchiveStore::changed, this, &ClientServices::refreshDashboard);
     connect(&m_uidPrintService, &UidPrintService::printed, this, &ClientServices::refreshDashboard);
     for (WarehouseFileModel *model : {&m_warehouseWb, &m_warehouseOzon, &m_warehouseYm})
@@ -90,6 +94,17 @@ void ClientServices::wireServerLink()
     m_heartbeat.setRfid(&m_rfidService);
     m_heartbeat.setConsumables(&m_consumables);
     m_heartbeat.setWriteFailures(&WriteFailureMonitor::global());
+}
+
+void ClientServices::wireScans()
+{
+    for (ComScannerService *scanner : std::as_const(m_scanners)) {
+        const QString key = ScanRecognizers::scannerKeyForIndex(scanner->slot());
+        connect(scanner, &ComScannerService::scanReceived, &m_scanRouter,
+                [this, key](const QString &raw) { m_scanRouter.handleHardwareScan(raw, key); });
+    }
+    connect(&m_rfidService, &RfidScannerService::cardReceived, &m_scanRouter, &ScanRouter::handleRfidCard);
+    connect(&m_ordersApi, &OrdersApiService::scanResultDetailed, &m_scanRouter, &ScanRouter::handleOrderScanResult);
 }
 
 void ClientServices::startServerLink(LinkStart occasion)
@@ -142,6 +157,7 @@ void ClientServices::publish(QQmlContext *context)
     context->setContextProperty(QStringLiteral("clientNoticesService"), &m_clientNotices);
     context->setContextProperty(QStringLiteral("releaseNotes"), &m_releaseNotes);
     context->setContextProperty(QStringLiteral("snapshotSync"), &m_snapshotSync);
+    context->setContextProperty(QStringLiteral("scanRouter"), &m_scanRouter);
 }
 
 void ClientServices::start()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/EventLogModel.h"
+#include "app/ScanRouter.h"
 #include "consumables/ConsumablesService.h"
 #include "devices/ComScannerService.h"
 #include "devices/RfidScannerService.h"
@@ -59,6 +60,8 @@ public:
     // The six scanner slots in slot order (the heartbeat reports their running state).
     const QList<ComScannerService *> &scanners() const { return m_scanners; }
     RfidScannerService &rfidService() { return m_rfidService; }
+    // The page shown and the page tabs are the scene's to set.
+    ScanRouter &scanRouter() { return m_scanRouter; }
 
 private:
     // Launch with a set-up device, or the moment onboarding completes.
@@ -66,6 +69,7 @@ private:
 
     void wire();
     void wireServerLink();
+    void wireScans();
     void onSettingsChanged();
     // The one road that brings the server link up; the two occasions differ only in
     // what they add around it.
@@ -121,6 +125,8 @@ private:
     WarehouseFileModel m_warehouseWb;
     WarehouseFileModel m_warehouseOzon;
     WarehouseFileModel m_warehouseYm;
+    // Every scan and card goes through here; it needs all of the above.
+    ScanRouter m_scanRouter;
 
     // Created once the figures it reports exist (print archive, consumables, devices).
     HeartbeatSender m_heartbeat;
