@@ -3,6 +3,7 @@
 # make fuzz - run every fuzz target FUZZ_SECONDS (default 600) each; see scripts/fuzz.sh
 # make soak - the client against vorn-devserver with random faults, SOAK_SECONDS (default 600)
 # make test-asan - every test built with ASan and UBSan in build-asan/, leaks checked
+# make screenshots - the scene in named states as build/screenshots/<name>.png (ONLY=<regex>)
 BUILD ?= build
 JOBS ?= $(shell nproc)
 # Extra configure options, e.g. VORN_CMAKE_ARGS=-DVORN_WERROR=ON (CI sets it).
@@ -10,7 +11,7 @@ VORN_CMAKE_ARGS ?=
 FUZZ_SECONDS ?= 600
 SOAK_SECONDS ?= 600
 
-.PHONY: all setup configure build test run clean fuzz soak test-asan
+.PHONY: all setup configure build test run screenshots clean fuzz soak test-asan
 
 all: build
 
@@ -40,6 +41,11 @@ test-asan: setup
 
 run: build
 	@bash scripts/run-demo.sh $(BUILD)
+
+screenshots: configure
+	@cmake --build $(BUILD) -j$(JOBS) --target vorn-screenshots
+	@rm -rf $(BUILD)/screenshots
+	@$(BUILD)/bin/vorn-screenshots --out $(BUILD)/screenshots $(if $(ONLY),--only '$(ONLY)')
 
 clean:
 	rm -rf $(BUILD)

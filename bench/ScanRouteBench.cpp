@@ -6,6 +6,7 @@
 #include "BenchPty.h"
 
 #include "DemoData.h"
+#include "DemoScanOrders.h"
 #include "DevServer.h"
 #include "app/EventLogModel.h"
 #include "app/ScanRouter.h"
@@ -21,7 +22,6 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
-#include <QJsonArray>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
@@ -33,22 +33,13 @@ namespace {
 // Orders the server judges "packed", one per scan, with their label files.
 void prepareOrders(DevTenant &tenant, const QString &labels, int count)
 {
-    QJsonObject orders = tenant.data.value(QLatin1String("orders")).toObject();
-    QJsonArray items = orders.value(QLatin1String("items")).toArray();
     for (int i = 0; i < count; ++i) {
         const QString uid = QString::number(7400000 + i);
-        QJsonObject row;
-        row.insert(QLatin1String("key"), QString(QStringLiteral("WB-") + uid));
-        row.insert(QLatin1String("unique_no"), uid);
-        row.insert(QLatin1String("marketplace"), QStringLiteral("WB"));
-        row.insert(QLatin1String("status"), QStringLiteral("new"));
-        items.append(row);
+        addNewWbOrder(tenant, uid);
         QFile file(QDir(labels).filePath(QStringLiteral("печать_%1.png").arg(uid)));
         if (file.open(QIODevice::WriteOnly))
             file.write("label");
     }
-    orders.insert(QLatin1String("items"), items);
-    tenant.data.insert(QLatin1String("orders"), orders);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // graph: scanner service, router, order scan at the in-process devserver, the "packed"
 // verdict, the label out of the CUPS PDF printer, the file renamed as printed and the print
 // archive event at the server. Once plainly, once after a cutter QR and an employee badge.
+#include "DemoScanOrders.h"
 #include "JournalProbe.h"
 #include "devices/SocatPort.h"
 #include "production/CupsPdfPrinter.h"
@@ -68,22 +69,6 @@ QString archivedFile(const ServerLinkSandbox &box)
     return lastEvent(box, QStringLiteral("archive_event")).value("event").toObject().value("file").toString();
 }
 
-// A demo order the server judges "packed" when this legacy UID is scanned.
-void addServerOrder(ServerLinkSandbox &box, const QString &uid)
-{
-    DevTenant &tenant = box.demoTenant();
-    QJsonObject orders = tenant.data.value(QLatin1String("orders")).toObject();
-    QJsonArray items = orders.value(QLatin1String("items")).toArray();
-    QJsonObject row;
-    row.insert(QLatin1String("key"), QString(QStringLiteral("WB-") + uid));
-    row.insert(QLatin1String("unique_no"), uid);
-    row.insert(QLatin1String("marketplace"), QStringLiteral("WB"));
-    row.insert(QLatin1String("status"), QStringLiteral("new"));
-    items.append(row);
-    orders.insert(QLatin1String("items"), items);
-    tenant.data.insert(QLatin1String("orders"), orders);
-}
-
 } // namespace
 
 class ScanPrintEndToEndTest : public QObject
@@ -103,8 +88,8 @@ private Q_SLOTS:
         // Codes of this test only: other engineers print the demo codes at the same time.
         const QString plainUid = QStringLiteral("7301001");
         const QString cutterUid = QStringLiteral("7301002");
-        addServerOrder(box, plainUid);
-        addServerOrder(box, cutterUid);
+        addNewWbOrder(box.demoTenant(), plainUid);
+        addNewWbOrder(box.demoTenant(), cutterUid);
         writeLabel(labels.filePath(QStringLiteral("печать_%1.png").arg(plainUid)), 63, 39);
         writeLabel(labels.filePath(QStringLiteral("печать_%1.png").arg(cutterUid)), 57, 47);
 

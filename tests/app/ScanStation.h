@@ -5,6 +5,7 @@
 // services, and the scan router over them. The printers are stand-ins recording their
 // calls unless a printer name is given.
 
+#include "DemoScanOrders.h"
 #include "JournalProbe.h"
 #include "serverlink/ServerLinkSandbox.h"
 
@@ -127,19 +128,5 @@ struct ScanStation
     QList<QJsonObject> orderScans() const { return events(QStringLiteral("order_scan")); }
 
     // A demo order the server judges "packed" for this barcode.
-    void addServerOrder(const QString &barcode)
-    {
-        DevTenant &tenant = box.demoTenant();
-        QJsonObject orders = tenant.data.value(QLatin1String("orders")).toObject();
-        QJsonArray items = orders.value(QLatin1String("items")).toArray();
-        QJsonObject row;
-        row.insert(QLatin1String("key"), QString(QStringLiteral("WB-") + barcode));
-        row.insert(QLatin1String("barcode"), barcode);
-        row.insert(QLatin1String("marketplace"), QStringLiteral("WB"));
-        row.insert(QLatin1String("status"), QStringLiteral("new"));
-        row.insert(QLatin1String("sku"), QStringLiteral("Море-60x40"));
-        items.append(row);
-        orders.insert(QLatin1String("items"), items);
-        tenant.data.insert(QLatin1String("orders"), orders);
-    }
+    void addServerOrder(const QString &barcode) { addNewWbOrder(box.demoTenant(), barcode); }
 };
