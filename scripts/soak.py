@@ -12,7 +12,10 @@ deliver its queue, and the server's journal decides:
   * the client is still running;
   * its resident memory stays within RSS_LIMIT_MB of its level at the end of
     the warm-up (the first minute, or a third of a shorter run);
-  * every wall write-off typed arrived exactly once (accepted by the server).
+  * every wall write-off typed was accepted by the server exactly once, or (when
+    its send failed) waits in the client's outbox, never both and never twice.
+    The outbox is sent again only on the operator's refresh in the scene, which
+    a headless run does not press.
 
 Exit status 0 when all hold. A summary is printed and written as JSON beside
 the logs (--workdir, default a temporary folder kept on failure).
@@ -25,6 +28,7 @@ import random
 import shutil
 import signal
 import socket
+import sqlite3
 import subprocess
 import sys
 import tempfile
@@ -34,7 +38,8 @@ import urllib.request
 
 RSS_LIMIT_MB = 10
 EVENT_PATH = "/api/client-event"
-WRITEOFF_EVENT = "consumable_writeoff_qr"
+# A wall QR scanned anywhere, or on a consumables tab.
+WRITEOFF_EVENTS = ("wall_writeoff", "consumable_writeoff_qr")
 API_KEY = "vorn-demo-key"
 
 ORDER_CODES = ["P01PACK2WB", "P01PACK3YM", "P01WAIT4QZ", "P01MPERR8Z", "P01DUPL5WB",
@@ -61,6 +66,9 @@ def wall_qr(token):
             "\"tab_title\":\"Коробки\",\"item_key\":\"small_box\","
             "\"item_name\":\"Маленькая шкатулка\",\"amount\":1,\"measure\":\"count\","
             "\"soak\":\"%s\"}" % token)
+
+
+TOKEN_PREFIX = "soakqr"
 
 
 def free_port():
@@ -112,7 +120,7 @@ class Journal:
         counts = {}
         for entry in self.entries.values():
             body = entry.get("body") or {}
-            if not isinstance(body, dict) or body.get("event_type") != WRITEOFF_EVENT:
+            if not isinstance(body, dict) or body.get("event_type") not in WRITEOFF_EVENTS:
                 continue
             if entry.get("status") != 200:
                 continue
@@ -121,23 +129,50 @@ class Journal:
                 counts[token] = counts.get(token, 0) + 1
         return counts
 
+    def event_types(self):
+        counts = {}
+        for entry in self.entries.values():
+            body = entry.get("body")
+            name = body.get("event_type", "?") if isinstance(body, dict) else "(no JSON body)"
+            name += " %s" % entry.get("status", 0)
+            counts[name] = counts.get(name, 0) + 1
+        return counts
+
     def writeoff_attempts(self):
         return sum(1 for e in self.entries.values()
-                   if isinstance(e.get("body"), dict) and e["body"].get("event_type") == WRITEOFF_EVENT)
+                   if isinstance(e.get("body"), dict) and e["body"].get("event_type") in WRITEOFF_EVENTS)
 
 
 def extract_tokens(text):
     tokens = []
     start = 0
     while True:
-        i = text.find("soak-", start)
+        i = text.find(TOKEN_PREFIX, start)
         if i < 0:
             return set(tokens)
-        j = i + 5
+        j = i + len(TOKEN_PREFIX)
         while j < len(text) and text[j].isalnum():
             j += 1
         tokens.append(text[i:j])
         start = j
+
+
+def outbox_tokens(data_dir):
+    """Write-off tokens still waiting in the client's outbox (read-only)."""
+    path = os.path.join(data_dir, "client_buffer.sqlite")
+    counts = {}
+    if not os.path.exists(path):
+        return counts
+    db = sqlite3.connect("file:%s?mode=ro" % path, uri=True, timeout=10)
+    try:
+        for (payload,) in db.execute("SELECT payload_json FROM outbox_events"):
+            for token in extract_tokens(str(payload)):
+                counts[token] = counts.get(token, 0) + 1
+    except sqlite3.Error as error:
+        raise RuntimeError("cannot read the client outbox: %s" % error)
+    finally:
+        db.close()
+    return counts
 
 
 def rss_mb(pid):
@@ -273,7 +308,7 @@ def main():
                 next_fault = now + rng.uniform(4, 12)
             r = rng.random()
             if r < 0.45:
-                token = "soak-%d" % (len(tokens) + 1)
+                token = "%s%d" % (TOKEN_PREFIX, len(tokens) + 1)
                 tokens.append(token)
                 type_line(scanner_fd, wall_qr(token))
             elif r < 0.85:
@@ -302,11 +337,12 @@ def main():
             time.sleep(5)
             journal.poll()
             delivered = journal.accepted_writeoffs()
-            if all(delivered.get(t, 0) >= 1 for t in tokens):
+            waiting = outbox_tokens(data)
+            if all(delivered.get(t, 0) + waiting.get(t, 0) >= 1 for t in tokens):
                 break
             if nudges < 6:
                 nudges += 1
-                token = "soak-%d" % (len(tokens) + 1)
+                token = "%s%d" % (TOKEN_PREFIX, len(tokens) + 1)
                 tokens.append(token)
                 type_line(scanner_fd, wall_qr(token))
         time.sleep(5)  # room for a late duplicate
@@ -316,6 +352,13 @@ def main():
         if value is not None:
             rss.append([round(time.monotonic() - t0, 1), round(value, 1)])
 
+        by_path = {}
+        for entry in server.call("GET", "/__dev/journal?limit=5000").get("items", []):
+            key = "%s %s" % (entry.get("method"), entry.get("path"))
+            by_path[key] = by_path.get(key, 0) + 1
+        summary["requests_by_path"] = by_path
+        summary["events_by_type"] = journal.event_types()
+
         problems = summary["problems"]
         if client.poll() is not None:
             problems.append("client exited (status %s)" % client.returncode)
@@ -324,8 +367,14 @@ def main():
         growth = (max(after) - base) if after and base is not None else 0.0
         if growth > RSS_LIMIT_MB:
             problems.append("RSS grew %.1f MB after the warm-up (limit %d MB)" % (growth, RSS_LIMIT_MB))
-        lost = [t for t in tokens if delivered.get(t, 0) == 0]
+        # Nothing in the client sends its outbox without the scene (the operator's
+        # refresh); an event still waiting there is kept, not lost, as long as it
+        # was never also accepted.
+        waiting = outbox_tokens(data)
+        lost = [t for t in tokens if delivered.get(t, 0) + waiting.get(t, 0) == 0]
         twice = {t: n for t, n in delivered.items() if n > 1}
+        twice.update({t: "accepted and still queued" for t in waiting if delivered.get(t, 0) > 0})
+        twice.update({t: "queued %d times" % n for t, n in waiting.items() if n > 1})
         routed = journal.writeoff_attempts() > 0
         if routed or args.require_events:
             if lost:
@@ -336,6 +385,7 @@ def main():
             "scans_typed": scans, "badges_presented": badges, "wall_writeoffs": len(tokens),
             "writeoff_requests_seen": journal.writeoff_attempts(),
             "writeoffs_delivered_once": sum(1 for t in tokens if delivered.get(t, 0) == 1),
+            "writeoffs_waiting_in_outbox": sum(1 for t in tokens if waiting.get(t, 0) == 1),
             "exactly_once_checked": routed or args.require_events,
             "rss_mb_at_warmup": base, "rss_mb_max_after_warmup": max(after) if after else None,
             "rss_growth_mb": round(growth, 1), "rss_samples": len(rss),

@@ -149,6 +149,68 @@ private Q_SLOTS:
         QCOMPARE(describeServerStatus(QString()), QStringLiteral("сервер вернул неизвестный ответ"));
     }
 
+    // The body judge alone, as fed by readServerReply: which bodies parse, which
+    // count as accepted, and which touch the service block.
+    void bodyJudgement_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<int>("classify");
+        QTest::addColumn<bool>("fallback");
+        QTest::addColumn<bool>("transportFailed");
+        QTest::addColumn<bool>("isJson");
+        QTest::addColumn<bool>("isObject");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<QString>("blockNotice");
+
+        const int objects = int(ServerReplyOptions::Classify::JsonObjects);
+        const int always = int(ServerReplyOptions::Classify::Always);
+        const int never = int(ServerReplyOptions::Classify::Never);
+        QTest::newRow("plain ok") << 200 << QByteArray(R"({"ok":true})") << objects << false << false
+                                  << true << true << true << "";
+        QTest::newRow("html with 200") << 200 << QByteArray("<html>x</html>") << objects << false << false
+                                       << false << false << false << "";
+        QTest::newRow("array is json, not an object") << 200 << QByteArray("[1,2]") << objects << false << false
+                                                      << true << false << false << "";
+        QTest::newRow("403 with message blocks") << 403 << QByteArray(R"({"message":"Стоп"})") << objects << false
+                                                 << false << true << true << true << "Стоп";
+        QTest::newRow("block left alone when told") << 403 << QByteArray(R"({"message":"Стоп"})") << never
+                                                    << false << false << true << true << true << "";
+        QTest::newRow("non-json body as block text") << 403 << QByteArray("Доступ закрыт") << always << true
+                                                     << false << false << false << false << "Доступ закрыт";
+        QTest::newRow("transport failure reads nothing") << 0 << QByteArray(R"({"ok":true})") << objects << false
+                                                         << true << false << false << false << "";
+    }
+
+    void bodyJudgement()
+    {
+        QFETCH(int, status);
+        QFETCH(QByteArray, body);
+        QFETCH(int, classify);
+        QFETCH(bool, fallback);
+        QFETCH(bool, transportFailed);
+        QFETCH(bool, isJson);
+        QFETCH(bool, isObject);
+        QFETCH(bool, accepted);
+        QFETCH(QString, blockNotice);
+
+        ServerLinkSandbox box;
+        ServerReply reply;
+        reply.httpStatus = status;
+        reply.body = body;
+        reply.timedOut = transportFailed;
+        ServerReplyOptions options;
+        options.classify = static_cast<ServerReplyOptions::Classify>(classify);
+        options.bodyAsFallbackMessage = fallback;
+        judgeServerReplyBody(reply, box.settings.get(), options);
+
+        QCOMPARE(reply.isJson, isJson);
+        QCOMPARE(reply.isObject, isObject);
+        QCOMPARE(reply.accepted, accepted);
+        QCOMPARE(reply.bodyText.isEmpty(), body.isEmpty());
+        QCOMPARE(box.settings->serviceBlockNotice(), blockNotice);
+    }
+
     void timeoutAndTransportFailures()
     {
         ServerLinkSandbox box;
