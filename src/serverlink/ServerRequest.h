@@ -119,6 +119,10 @@ struct ServerReplyOptions
     // Bodies longer than this are not read: the request is aborted and reported
     // as a failure (ServerReply::tooLarge).
     qint64 maxBodyBytes = kDefaultMaxBodyBytes;
+    // False: only the transport fields and the body are read; the caller parses
+    // the body elsewhere (parseServerReplyBody, any thread) and then calls
+    // judgeServerReply on the main thread. For bodies too big to parse there.
+    bool parseBody = true;
 };
 
 // Starts the deadline: a single-shot timer parented to the reply that, while
@@ -138,6 +142,12 @@ QString describeTooLargeBody(qint64 maxBytes);
 // and judges the body. Call only from the reply's finished signal.
 ServerReply readServerReply(QNetworkReply *reply, AppSettings *settings,
                             const ServerReplyOptions &options = {});
+
+// The two later steps of readServerReply, for a body read with parseBody false.
+// Parsing touches nothing but out, so it may run on any thread; judging
+// classifies (settings, main thread) and fills accepted and rejection.
+void parseServerReplyBody(ServerReply &out);
+void judgeServerReply(ServerReply &out, AppSettings *settings, const ServerReplyOptions &options = {});
 
 // Arms the deadline and the read limit and calls handler once with the read reply when it
 // finishes. context bounds the handler's lifetime like a connect() context.

@@ -381,6 +381,11 @@ void AppSettings::resetMachineSettings()
 
 bool AppSettings::applyServerPayload(const QVariantMap &payload)
 {
+    return applyServerPayload(QJsonObject::fromVariantMap(payload));
+}
+
+bool AppSettings::applyServerPayload(const QJsonObject &payload)
+{
     const QJsonObject patch = ServerPayloadPatch::extract(payload);
     if (patch.isEmpty())
         return false;
