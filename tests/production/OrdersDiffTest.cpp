@@ -18,7 +18,7 @@ QJsonObject snapshotOf(const QString &spec)
     for (const QString &word : spec.split(u' ', Qt::SkipEmptyParts)) {
         const bool edited = word.endsWith(u'*');
         const QString key = edited ? word.chopped(1) : word;
-        items.append(QJsonObject{{"key", key}, {"sku", "OB-" + key.toUpper()},
+        items.append(QJsonObject{{"key", key}, {"sku", QString(u"OB-" + key.toUpper())},
                                  {"status", edited ? "packed" : "new"}});
     }
     return {{"snapshot", QJsonObject{{"orders", QJsonObject{{"items", items}}}}}};

@@ -65,6 +65,7 @@ private Q_SLOTS:
             QVERIFY2(!local.isEmpty(), qPrintable(QStringLiteral("run %1: settings.json damaged or missing").arg(run)));
             QVERIFY2(!identity.isEmpty(), qPrintable(QStringLiteral("run %1: identity.json damaged or missing").arg(run)));
             AppSettings settings;
+            QVERIFY(settings.load());
             QCOMPARE(settings.settingsPath(), folder + QStringLiteral("/settings.json"));
             const qint64 wb = local.value(QStringLiteral("wbPath")).toString().toLongLong();
             const qint64 device = identity.value(QStringLiteral("deviceName")).toString().toLongLong();
@@ -73,8 +74,8 @@ private Q_SLOTS:
             QVERIFY2(allowed.contains(device), qPrintable(QStringLiteral("run %1: identity.json holds %2, last saved %3")
                                                               .arg(run).arg(device).arg(last)));
             // What the next start reads is the same.
-            QCOMPARE(settings.wbPath().toLongLong(), wb);
             QCOMPARE(settings.deviceName().toLongLong(), device);
+            QCOMPARE(settings.wbPath().toLongLong(), wb);
             // A backup, when there is one, is a whole file too.
             for (const QString &path : {settings.settingsPath(), settings.identityCachePath()}) {
                 const QString backup = path + QStringLiteral(".bak");
