@@ -59,6 +59,8 @@ public:
     // The six scanner slots in slot order (the heartbeat reports their running state).
     const QList<ComScannerService *> &scanners() const { return m_scanners; }
     RfidScannerService &rfidService() { return m_rfidService; }
+    SnapshotSyncService &snapshotSync() { return m_snapshotSync; }
+    OrdersModel &ordersModel() { return m_ordersModel; }
 
 private:
     // Launch with a set-up device, or the moment onboarding completes.

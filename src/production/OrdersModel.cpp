@@ -1,6 +1,7 @@
 #include "production/OrdersModel.h"
 
 #include "common/JsonRead.h"
+#include "common/LogCategories.h"
 
 #include <QHash>
 #include <QStringList>
@@ -163,11 +164,14 @@ void OrdersModel::applySnapshotInBackground(const QJsonObject &snapshot)
     const quint64 base = m_version;
     m_queue.submit<OrdersSnapshotPlan>(
         [rows = m_rows, side = m_side, snapshot] { return OrdersSnapshotPlan::make(rows, side, snapshot); },
-        [this, base, snapshot](OrdersSnapshotPlan plan) {
-            // Every apply cancels the pending one, so the rows cannot have moved on;
-            // should they have, the plan is made again for the rows as they are.
-            if (base != m_version)
-                plan = OrdersSnapshotPlan::make(m_rows, m_side, snapshot);
+        // The snapshot is not kept here: its last reference should go on the
+        // background thread, which then frees the rows nobody took over.
+        [this, base](OrdersSnapshotPlan plan) {
+            // Every apply cancels the pending one, so the rows cannot have moved on.
+            if (base != m_version) {
+                qCWarning(lcProduction) << "orders plan made for other rows; dropped";
+                return;
+            }
             commit(std::move(plan));
         });
 }
