@@ -1,11 +1,12 @@
 # make run  - install what is missing, build, start vorn-devserver and the client on a demo data folder
 # make test - install what is missing, build, run every test
+# make screenshots - the scene in named states as build/screenshots/<name>.png (ONLY=<regex>)
 BUILD ?= build
 JOBS ?= $(shell nproc)
 # Extra configure options, e.g. VORN_CMAKE_ARGS=-DVORN_WERROR=ON (CI sets it).
 VORN_CMAKE_ARGS ?=
 
-.PHONY: all setup configure build test run clean
+.PHONY: all setup configure build test run screenshots clean
 
 all: build
 
@@ -25,6 +26,11 @@ test: build
 
 run: build
 	@bash scripts/run-demo.sh $(BUILD)
+
+screenshots: configure
+	@cmake --build $(BUILD) -j$(JOBS) --target vorn-screenshots
+	@rm -rf $(BUILD)/screenshots
+	@$(BUILD)/bin/vorn-screenshots --out $(BUILD)/screenshots $(if $(ONLY),--only '$(ONLY)')
 
 clean:
 	rm -rf $(BUILD)

@@ -4,54 +4,218 @@
 
 #include <QApplication>
 #include <QQmlApplicationEngine>
+#include <QQmlExpression>
+#include <QQuickItem>
 #include <QQuickStyle>
 #include <QQuickWindow>
 #include <QTemporaryDir>
 #include <QtTest>
 
-// Loads the whole scene offscreen with every backend object published, and
-// fails on any warning: a typo in a binding must never reach an operator.
+#include <memory>
+
+// Loads the whole scene offscreen with every backend object published, and fails on any
+// warning: a typo in a binding must never reach an operator. The scene is driven through
+// its root functions the way the pages drive it.
 class TestScene : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase();
-    void loadsWithoutWarnings();
+    void init();
+    void cleanup();
+    void onboardingCoversEverything();
+    void everyPageLoadsWithoutWarnings();
+    void journalEntriesBecomeToasts();
+    void lockedRowsOpenTheRestrictedDialog();
+    void serviceBlockStopsNavigation();
+    void hiddenPageMovesToFirstAvailable();
 
 private:
+    void loadScene(bool onboarded);
+    QVariant eval(const QString &script);
+    bool itemVisible(const char *objectName);
+
     QTemporaryDir m_home;
+    int m_round = 0;
+    std::unique_ptr<AppSettings> m_settings;
+    std::unique_ptr<EventLogModel> m_eventLog;
+    std::unique_ptr<ClientServices> m_services;
+    std::unique_ptr<QQmlApplicationEngine> m_engine;
+    std::unique_ptr<SceneLoader> m_loader;
+    QQuickWindow *m_window = nullptr;
 };
 
 void TestScene::initTestCase()
 {
     QVERIFY(m_home.isValid());
-    AppSettings::setDataDirectoryOverride(m_home.path());
 }
 
-void TestScene::loadsWithoutWarnings()
+void TestScene::init()
 {
     QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
+    // A fresh data folder per case: nothing one case saves leaks into the next.
+    AppSettings::setDataDirectoryOverride(m_home.filePath(QString::number(++m_round)));
+}
 
-    AppSettings settings;
-    settings.load();
-    QVERIFY(settings.appDataDir().startsWith(m_home.path()));
-    EventLogModel eventLog;
-    ClientServices services(settings, eventLog);
-    QQmlApplicationEngine engine;
-    services.publish(engine.rootContext());
+void TestScene::cleanup()
+{
+    if (m_loader)
+        QVERIFY2(m_loader->messages().isEmpty(), qPrintable(m_loader->messages().join(u'\n')));
+    m_loader.reset();
+    m_engine.reset();
+    m_services.reset();
+    m_eventLog.reset();
+    m_settings.reset();
+    m_window = nullptr;
+}
 
-    SceneLoader loader(engine);
-    QVERIFY2(loader.load(), qPrintable(loader.messages().join(u'\n')));
-    QVERIFY2(loader.messages().isEmpty(), qPrintable(loader.messages().join(u'\n')));
-    QQuickWindow *window = loader.mainWindow();
-    QVERIFY(window);
-    QCOMPARE(window->title(), settings.displayAppName());
-    QVERIFY(QTest::qWaitForWindowExposed(window));
+void TestScene::loadScene(bool onboarded)
+{
+    m_settings = std::make_unique<AppSettings>();
+    m_settings->load();
+    QVERIFY(m_settings->appDataDir().startsWith(m_home.path()));
+    if (onboarded) {
+        // A closed port: nothing here talks to a server, the scene only reads the identity.
+        m_settings->setServerUrl(QStringLiteral("http://127.0.0.1:9"));
+        m_settings->setTenantId(QStringLiteral("demo"));
+        m_settings->setDeviceId(QStringLiteral("demo-pc"));
+        m_settings->setOnboardingCompleted(true);
+    }
+    QCOMPARE(m_settings->onboardingRequired(), !onboarded);
+    m_eventLog = std::make_unique<EventLogModel>();
+    m_services = std::make_unique<ClientServices>(*m_settings, *m_eventLog);
+    m_engine = std::make_unique<QQmlApplicationEngine>();
+    m_services->publish(m_engine->rootContext());
+    m_loader = std::make_unique<SceneLoader>(*m_engine);
+    QVERIFY2(m_loader->load(), qPrintable(m_loader->messages().join(u'\n')));
+    m_window = m_loader->mainWindow();
+    QVERIFY(m_window);
+    QVERIFY(QTest::qWaitForWindowExposed(m_window));
+    QCOMPARE(m_window->width(), 1520);
+    QCOMPARE(m_window->height(), 960);
+}
 
-    // The journal on screen follows the model.
-    services.eventLog().addWarn(QStringLiteral("проверка сцены"));
-    QTest::qWait(50);
-    QVERIFY2(loader.messages().isEmpty(), qPrintable(loader.messages().join(u'\n')));
+QVariant TestScene::eval(const QString &script)
+{
+    QQmlExpression expression(qmlContext(m_window), m_window, script);
+    const QVariant value = expression.evaluate();
+    if (expression.hasError())
+        qWarning().noquote() << expression.error().toString();
+    return value;
+}
+
+bool TestScene::itemVisible(const char *objectName)
+{
+    auto *item = m_window->findChild<QQuickItem *>(QLatin1String(objectName));
+    return item && item->isVisible();
+}
+
+void TestScene::onboardingCoversEverything()
+{
+    loadScene(false);
+    QCOMPARE(m_window->title(), m_settings->displayAppName());
+    QVERIFY(itemVisible("onboardingGate"));
+    QVERIFY(!itemVisible("mainRow"));
+    QVERIFY(!itemVisible("shellFooter"));
+
+    // Without an identity onboarding cannot be past the connection step.
+    eval(QStringLiteral("onboardingStep = 5"));
+    m_settings->setDeviceName(QStringLiteral("ПК упаковки"));
+    QCOMPARE(eval(QStringLiteral("onboardingStep")).toInt(), 2);
+}
+
+void TestScene::everyPageLoadsWithoutWarnings()
+{
+    loadScene(true);
+    QVERIFY(!itemVisible("onboardingGate"));
+    QVERIFY(itemVisible("mainRow"));
+    QVERIFY(itemVisible("shellFooter"));
+    for (const char *key : {"home", "orders", "warehouses", "consumables", "scripts", "supplies", "defects",
+                            "bugs", "employees", "settings", "help", "rfid", "scanner2"}) {
+        eval(QStringLiteral("pageKey = '%1'").arg(QLatin1String(key)));
+        eval(QStringLiteral("sideDeviceMode = '%1'").arg(QLatin1String(key)));
+        QTest::qWait(20);
+    }
+    // The restricted dialog in both of its looks.
+    eval(QStringLiteral("disabledTabKey = 'help'; disabledTabSource = 'tenant'; showDisabledTabDialog = true"));
+    QTest::qWait(20);
+    eval(QStringLiteral("disabledTabSource = 'vorn'"));
+    QTest::qWait(20);
+}
+
+void TestScene::journalEntriesBecomeToasts()
+{
+    loadScene(true);
+    m_eventLog->addError(QStringLiteral("Сканер 1: не удалось открыть COM3"));
+    m_eventLog->addInfo(QStringLiteral("Скан: P01A7K3M9Q"));
+    QCOMPARE(eval(QStringLiteral("toastModel.count")).toInt(), 1);
+    QCOMPARE(eval(QStringLiteral("toastModel.get(0).kind")).toString(), QStringLiteral("error"));
+    QCOMPARE(eval(QStringLiteral("toastModel.get(0).title")).toString(), QStringLiteral("Сканер"));
+    QCOMPARE(eval(QStringLiteral("toastModel.get(0).timeoutMs")).toInt(), 12000);
+    QVERIFY(eval(QStringLiteral("toastModel.get(0).message")).toString()
+                .startsWith(QStringLiteral("Сканер 1: не удалось открыть COM3\n")));
+
+    // The same error again replaces the shown one.
+    m_eventLog->addError(QStringLiteral("Сканер 1: не удалось открыть COM3"));
+    QCOMPARE(eval(QStringLiteral("toastModel.count")).toInt(), 1);
+
+    const QString id = eval(QStringLiteral("toastModel.get(0).toastId")).toString();
+    eval(QStringLiteral("dismissToast('%1')").arg(id));
+    QCOMPARE(eval(QStringLiteral("toastModel.count")).toInt(), 0);
+}
+
+void TestScene::lockedRowsOpenTheRestrictedDialog()
+{
+    loadScene(true);
+    QVariantMap flags;
+    for (const char *key : {"home", "warehouses", "consumables", "scripts", "supplies", "defects", "bugs",
+                            "employees", "settings", "help"})
+        flags.insert(QLatin1String(key), false);
+    m_settings->applyServerPayload({{QStringLiteral("feature_flags"), flags}});
+    const QVariantList rows = m_settings->sidebarItems();
+    QVERIFY(!rows.isEmpty());
+    for (const QVariant &row : rows)
+        QVERIFY2(!row.toMap().value(QStringLiteral("enabled")).toBool(), qPrintable(row.toMap().value("key").toString()));
+    const QString first = rows.first().toMap().value(QStringLiteral("key")).toString();
+    QCOMPARE(eval(QStringLiteral("pageKey")).toString(), first);
+
+    const QVariantMap locked = rows.last().toMap();
+    eval(QStringLiteral("openPage('%1', '%2')")
+             .arg(locked.value(QStringLiteral("key")).toString(), locked.value(QStringLiteral("restriction")).toString()));
+    QCOMPARE(eval(QStringLiteral("pageKey")).toString(), first);
+    QVERIFY(eval(QStringLiteral("showDisabledTabDialog")).toBool());
+    QCOMPARE(eval(QStringLiteral("disabledTabKey")).toString(), locked.value(QStringLiteral("key")).toString());
+    QCOMPARE(eval(QStringLiteral("disabledTabSource")).toString(), QStringLiteral("vorn"));
+    QVERIFY(itemVisible("restrictedSectionDialog"));
+}
+
+void TestScene::serviceBlockStopsNavigation()
+{
+    loadScene(true);
+    QVERIFY(!itemVisible("serviceBlock"));
+    m_settings->setServiceBlockNotice(QStringLiteral("Оплата не поступила."));
+    QVERIFY(itemVisible("serviceBlock"));
+    eval(QStringLiteral("openPage('help', '')"));
+    eval(QStringLiteral("openPage('bugs', 'vorn')"));
+    QCOMPARE(eval(QStringLiteral("pageKey")).toString(), QStringLiteral("home"));
+    QVERIFY(!eval(QStringLiteral("showDisabledTabDialog")).toBool());
+
+    m_settings->setServiceBlockNotice(QString());
+    QVERIFY(!itemVisible("serviceBlock"));
+    eval(QStringLiteral("openPage('help', '')"));
+    QCOMPARE(eval(QStringLiteral("pageKey")).toString(), QStringLiteral("help"));
+}
+
+void TestScene::hiddenPageMovesToFirstAvailable()
+{
+    loadScene(true);
+    eval(QStringLiteral("openPage('bugs', '')"));
+    QCOMPARE(eval(QStringLiteral("pageKey")).toString(), QStringLiteral("bugs"));
+    m_settings->applyServerPayload({{QStringLiteral("hidden_tabs"), QStringList{QStringLiteral("bugs"), QStringLiteral("home")}}});
+    QVERIFY(!m_settings->pageVisible(QStringLiteral("bugs")));
+    QCOMPARE(eval(QStringLiteral("pageKey")).toString(),
+             m_settings->sidebarItems().first().toMap().value(QStringLiteral("key")).toString());
+    QVERIFY(eval(QStringLiteral("pageKey")).toString() != QStringLiteral("home"));
 }
 
 int main(int argc, char *argv[])

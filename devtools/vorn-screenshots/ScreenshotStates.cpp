@@ -1,0 +1,81 @@
+#include "ScreenshotStates.h"
+
+#include "DemoData.h"
+#include "DevServer.h"
+#include "settings/AppSettings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonObject>
+
+QString screenshotResetScript()
+{
+    return QStringLiteral(
+        "appSettings.onboardingCompleted = true;"
+        "if (releaseNotes.visible) releaseNotes.markSeen();"
+        "showDisabledTabDialog = false; disabledTabKey = ''; disabledTabSource = '';"
+        "pageKey = 'home'; sideDeviceMode = 'scanner'; settingsTab = 'client';"
+        "onboardingStep = 0; onboardingAccountMode = '';"
+        "toastModel.clear();");
+}
+
+void resetScreenshotBackend(ScreenshotBackend &backend)
+{
+    if (DevTenant *tenant = backend.server.store().tenantById(QString::fromLatin1(Demo::kTenantId)))
+        tenant->blocked = false;
+    backend.settings.setServiceBlockNotice(QString());
+}
+
+// Add a row to get a picture build/screenshots/<name>.png.
+QList<ScreenshotState> screenshotStates()
+{
+    QList<ScreenshotState> states;
+    const QStringList pages{QStringLiteral("home"), QStringLiteral("orders"), QStringLiteral("warehouses"),
+                            QStringLiteral("consumables"), QStringLiteral("scripts"), QStringLiteral("supplies"),
+                            QStringLiteral("defects"), QStringLiteral("bugs"), QStringLiteral("employees"),
+                            QStringLiteral("settings"), QStringLiteral("help")};
+    for (const QString &page : pages)
+        states.append({QStringLiteral("page-") + page, QStringLiteral("pageKey = '%1'").arg(page), {}, {}});
+
+    states.append({QStringLiteral("device-scanner2"), QStringLiteral("sideDeviceMode = 'scanner2'"), {}, {}});
+    states.append({QStringLiteral("device-rfid"), QStringLiteral("sideDeviceMode = 'rfid'"), {}, {}});
+
+    states.append({QStringLiteral("toasts"),
+                   QStringLiteral(
+                       "pushToast('info', 'Синхронизация', 'Снимок данных обновлён.\\n12:04:10', 4200);"
+                       "pushToast('success', 'Печать', 'Заказ P01A7K3M9Q напечатан на VornPDF.', 4200);"
+                       "pushToast('warning', 'Сканер', 'Сканер 2 выключен: порт не найден.', 4200);"
+                       "pushToast('error', 'Синхронизация', 'Не удалось отправить событие: сервер не ответил "
+                       "за 20 секунд. Событие ждёт в буфере и уйдёт при следующей попытке.', 4000);"),
+                   {}, {}});
+
+    states.append({QStringLiteral("overlay-restricted-vorn"),
+                   QStringLiteral("disabledTabKey = 'orders'; disabledTabSource = 'vorn'; showDisabledTabDialog = true"),
+                   {}, {}});
+    states.append({QStringLiteral("overlay-restricted-tenant"),
+                   QStringLiteral("disabledTabKey = 'supplies'; disabledTabSource = 'tenant'; showDisabledTabDialog = true"),
+                   {}, {}});
+    // The platform blocks the demo tenant; the next reply carries the block.
+    states.append({QStringLiteral("overlay-service-block"), QStringLiteral("identityService.refreshClientConfig()"),
+                   QStringLiteral("appSettings.serviceBlocked"), [](ScreenshotBackend &backend) {
+                       if (DevTenant *tenant = backend.server.store().tenantById(QString::fromLatin1(Demo::kTenantId)))
+                           tenant->blocked = true;
+                   }});
+    states.append({QStringLiteral("overlay-release-notes"), QStringLiteral("releaseNotes.refreshFromServer()"),
+                   QStringLiteral("releaseNotes.visible"), [](ScreenshotBackend &backend) {
+                       // Shown once per version: forget that an earlier state confirmed it.
+                       QFile::remove(QDir(backend.settings.appDataDir()).filePath(
+                           QStringLiteral("release_notes_state.json")));
+                       backend.server.store().setRelease(QJsonObject{
+                           {QStringLiteral("version"), backend.settings.appVersion()},
+                           {QStringLiteral("title"), QStringLiteral("Резаки и сотрудники")},
+                           {QStringLiteral("notes"),
+                            QStringLiteral("• Скан QR резака привязывает сканер к рабочему месту.\n"
+                                           "• Сотрудник, отсканированный после резака, закрывает заказы "
+                                           "этого сканера.\n• Новые уведомления сервера показываются "
+                                           "баннером над страницей.")}});
+                   }});
+    states.append({QStringLiteral("overlay-onboarding"), QStringLiteral("appSettings.onboardingCompleted = false"),
+                   {}, {}});
+    return states;
+}

@@ -1,0 +1,6 @@
+import QtQuick
+import "../components"
+
+Item {
+    property var shell: null
+}

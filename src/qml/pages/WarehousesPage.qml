@@ -1,0 +1,14 @@
+import QtQuick
+import "../components"
+
+Item {
+    property var shell: null
+
+    EmptyState {
+        anchors.centerIn: parent
+        width: parent.width
+        iconName: "warehouses"
+        title: "Склады"
+        hint: "Этот раздел появится в одной из следующих версий клиента."
+    }
+}
