@@ -190,7 +190,7 @@ void ClientServices::applySnapshotRoot(const QJsonObject &root)
 {
     // Every consumer reads the parsed root itself; the orders model works its
     // difference out off the main thread and shows it a moment later.
-    m_settings.applyServerPayload(root);
+    m_settings.applyServerPayloadObject(root);
     m_ordersApi.applySnapshot(root);
     m_consumables.applySnapshotRoot(root);
     m_printArchive.applySnapshotRoot(root);

@@ -381,10 +381,10 @@ void AppSettings::resetMachineSettings()
 
 bool AppSettings::applyServerPayload(const QVariantMap &payload)
 {
-    return applyServerPayload(QJsonObject::fromVariantMap(payload));
+    return applyServerPayloadObject(QJsonObject::fromVariantMap(payload));
 }
 
-bool AppSettings::applyServerPayload(const QJsonObject &payload)
+bool AppSettings::applyServerPayloadObject(const QJsonObject &payload)
 {
     const QJsonObject patch = ServerPayloadPatch::extract(payload);
     if (patch.isEmpty())

@@ -1,5 +1,7 @@
 // A client killed while it stores a snapshot must start again with its orders:
 // the cache and its metadata hold the old or the new snapshot, never a damaged one.
+#include "KillLoop.h"
+
 #include "serverlink/SnapshotSyncService.h"
 #include "settings/AppSettings.h"
 
@@ -7,15 +9,10 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QProcess>
-#include <QRandomGenerator>
 #include <QSet>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QThread>
 #include <QtTest>
-
-#include <csignal>
 
 class SnapshotCrashTest : public QObject
 {
@@ -24,37 +21,16 @@ class SnapshotCrashTest : public QObject
 private Q_SLOTS:
     void killedWriterNeverLeavesARevisionWithoutOrders()
     {
-        const QString writer = QCoreApplication::applicationDirPath() + QStringLiteral("/snapshot_cache_writer");
-        QVERIFY2(QFileInfo::exists(writer), qPrintable(writer));
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
-        QCoreApplication::setOrganizationName(QStringLiteral("VornClient"));
-        QCoreApplication::setApplicationName(QStringLiteral("VornClient"));
-        qputenv("XDG_DATA_HOME", QFile::encodeName(dir.path()));
-        QRandomGenerator random(20261206u);
-        int stored = 0;
-        QSet<qint64> allowed; // revisions the files may hold after this kill
+        KillLoop::Runner loop(QStringLiteral("snapshot_cache_writer"), dir.path(), 20261206u, 40000);
+        QVERIFY2(QFileInfo::exists(loop.writer()), qPrintable(loop.writer()));
 
         for (int run = 0; run < 100; ++run) {
-            const qint64 first = qint64(run + 1) * 1000000;
-            QProcess child;
-            child.start(writer, {QString::number(first)});
-            QVERIFY(child.waitForStarted(5000));
-            if (random.bounded(5) != 0)
-                child.waitForReadyRead(10000);
-            QThread::usleep(random.bounded(0, 40000));
-            ::kill(pid_t(child.processId()), SIGKILL);
-            QVERIFY(child.waitForFinished(5000));
-            const QList<QByteArray> lines = child.readAllStandardOutput().split('\n');
-            qint64 last = -1; // whole lines only
-            for (int i = 0; i + 1 < lines.size(); ++i)
-                last = lines.at(i).toLongLong();
-            if (last >= 0) {
-                stored += int(lines.size() - 1);
-                allowed = {last, last + 1};
-            } else {
-                allowed.insert(first);
-            }
+            QVERIFY(loop.runOnce(qint64(run + 1) * 1000000));
+            const QSet<qint64> &allowed = loop.allowed();
+            const qint64 last = loop.lastAcknowledged();
+            const int stored = loop.acknowledged();
 
             // The files as the kill left them.
             AppSettings settings;
@@ -85,7 +61,8 @@ private Q_SLOTS:
                                     .arg(run).arg(jsonToText(cache.value("revision")), sync.revision())));
             QVERIFY(!sync.needFullSnapshot());
         }
-        QVERIFY2(stored > 50, qPrintable(QStringLiteral("the writer stored only %1 snapshots").arg(stored)));
+        QVERIFY2(loop.acknowledged() > 50,
+                 qPrintable(QStringLiteral("the writer stored only %1 snapshots").arg(loop.acknowledged())));
     }
 };
 

@@ -1,20 +1,17 @@
 // A client killed while it saves its settings starts again with the old or the
 // new settings in both files, never a damaged or missing one.
+#include "KillLoop.h"
+
 #include "common/JsonRead.h"
 #include "settings/AppSettings.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QProcess>
-#include <QRandomGenerator>
 #include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QThread>
 #include <QtTest>
-
-#include <csignal>
 
 class SettingsCrashTest : public QObject
 {
@@ -23,39 +20,16 @@ class SettingsCrashTest : public QObject
 private Q_SLOTS:
     void killedSaveLeavesOldOrNewFiles()
     {
-        const QString writer = QCoreApplication::applicationDirPath() + QStringLiteral("/settings_crash_writer");
-        QVERIFY2(QFileInfo::exists(writer), qPrintable(writer));
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
-        QCoreApplication::setOrganizationName(QStringLiteral("VornClient"));
-        QCoreApplication::setApplicationName(QStringLiteral("VornClient"));
-        qputenv("XDG_DATA_HOME", QFile::encodeName(dir.path()));
-        QRandomGenerator random(20261207u);
-        QSet<qint64> allowed; // the numbers the files may hold after this kill
-        int saved = 0;
+        KillLoop::Runner loop(QStringLiteral("settings_crash_writer"), dir.path(), 20261207u, 30000);
+        QVERIFY2(QFileInfo::exists(loop.writer()), qPrintable(loop.writer()));
 
         for (int run = 0; run < 100; ++run) {
-            const qint64 first = qint64(run + 1) * 1000000;
-            QProcess child;
-            child.start(writer, {QString::number(first)});
-            QVERIFY(child.waitForStarted(5000));
-            if (random.bounded(5) != 0)
-                child.waitForReadyRead(10000);
-            QThread::usleep(random.bounded(0, 30000));
-            ::kill(pid_t(child.processId()), SIGKILL);
-            QVERIFY(child.waitForFinished(5000));
-            const QList<QByteArray> lines = child.readAllStandardOutput().split('\n');
-            // Whole lines only: the last element follows the final newline.
-            qint64 last = -1;
-            for (int i = 0; i + 1 < lines.size(); ++i)
-                last = lines.at(i).toLongLong();
-            if (last >= 0) {
-                saved += int(lines.size() - 1);
-                allowed = {last, last + 1};
-            } else {
-                allowed.insert(first);
-            }
-
+            QVERIFY(loop.runOnce(qint64(run + 1) * 1000000));
+            const QSet<qint64> &allowed = loop.allowed();
+            const qint64 last = loop.lastAcknowledged();
+            const int saved = loop.acknowledged();
             if (saved == 0)
                 continue; // killed before the very first save came back
             // The files as the kill left them, before anything here could write them.
@@ -83,7 +57,8 @@ private Q_SLOTS:
                     QVERIFY2(!readJsonObjectFile(backup).isEmpty(), qPrintable(backup));
             }
         }
-        QVERIFY2(saved > 50, qPrintable(QStringLiteral("the writer saved only %1 times").arg(saved)));
+        QVERIFY2(loop.acknowledged() > 50,
+                 qPrintable(QStringLiteral("the writer saved only %1 times").arg(loop.acknowledged())));
     }
 };
 
