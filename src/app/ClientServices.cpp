@@ -1,5 +1,6 @@
 #include "app/ClientServices.h"
 
+#include "app/ScanRecognizers.h"
 #include "common/LogCategories.h"
 #include "common/WriteFailureMonitor.h"
 
@@ -27,16 +28,20 @@ ClientServices::ClientServices(AppSettings &settings, EventLogModel &eventLog, Q
     , m_scanners{&m_scanner1, &m_scanner2, &m_scanner3, &m_scanner4, &m_scanner5, &m_scanner6}
     , m_rfidService(&m_settings, &m_eventLog, &m_serialPorts)
     , m_localTools(&m_settings, &m_eventLog)
+    , m_issuesLive(&m_settings, &m_eventLog)
     , m_scriptRuntime(&m_settings, &m_eventLog)
     , m_scriptCommands(&m_settings, &m_eventLog, &m_scriptRuntime)
     , m_supplyLabels(&m_settings, &m_eventLog)
     , m_clientNotices(&m_settings, &m_eventLog)
     , m_releaseNotes(&m_settings)
+    , m_artifactSync(&m_settings, &m_eventLog)
+    , m_newMakets(&m_settings, &m_eventLog)
     , m_snapshotSync(&m_settings, &m_eventLog)
     , m_configPush(&m_settings, &m_eventLog)
     , m_employeeWorkspace(&m_settings, &m_eventLog)
     , m_printArchive(&m_settings, &m_eventLog)
     , m_consumables(&m_settings, &m_eventLog)
+    , m_dashboard(&m_settings, &m_eventLog, &m_printArchive, &m_employeeWorkspace, &m_issuesLive)
     , m_gsConfirm(&m_settings)
     , m_uidPrintService(&m_settings, &m_eventLog, &m_gsConfirm, &m_printArchive)
     , m_supplies(&m_settings, &m_eventLog)
@@ -44,6 +49,8 @@ ClientServices::ClientServices(AppSettings &settings, EventLogModel &eventLog, Q
     , m_warehouseWb(&m_settings, &m_eventLog, &m_gsConfirm, &m_printArchive, QStringLiteral("wb"))
     , m_warehouseOzon(&m_settings, &m_eventLog, &m_gsConfirm, &m_printArchive, QStringLiteral("ozon"))
     , m_warehouseYm(&m_settings, &m_eventLog, &m_gsConfirm, &m_printArchive, QStringLiteral("ym"))
+    , m_scanRouter({&m_settings, &m_eventLog, &m_localTools, &m_employeeWorkspace, &m_consumables, &m_supplies,
+                    &m_warehouseWb, &m_warehouseOzon, &m_warehouseYm, &m_ordersApi, &m_uidPrintService})
     , m_heartbeat(&m_settings)
 {
     m_snapshotPollTimer.setInterval(kSnapshotPollMs);
@@ -65,6 +72,7 @@ ClientServices::~ClientServices() = default;
 void ClientServices::wire()
 {
     wireServerLink();
+    wireScans();
     connect(&m_printArchive, &PrintArchiveStore::changed, this, &ClientServices::refreshDashboard);
     connect(&m_uidPrintService, &UidPrintService::printed, this, &ClientServices::refreshDashboard);
     for (WarehouseFileModel *model : {&m_warehouseWb, &m_warehouseOzon, &m_warehouseYm})
@@ -92,6 +100,17 @@ void ClientServices::wireServerLink()
     m_heartbeat.setWriteFailures(&WriteFailureMonitor::global());
 }
 
+void ClientServices::wireScans()
+{
+    for (ComScannerService *scanner : std::as_const(m_scanners)) {
+        const QString key = ScanRecognizers::scannerKeyForIndex(scanner->slot());
+        connect(scanner, &ComScannerService::scanReceived, &m_scanRouter,
+                [this, key](const QString &raw) { m_scanRouter.handleHardwareScan(raw, key); });
+    }
+    connect(&m_rfidService, &RfidScannerService::cardReceived, &m_scanRouter, &ScanRouter::handleRfidCard);
+    connect(&m_ordersApi, &OrdersApiService::scanResultDetailed, &m_scanRouter, &ScanRouter::handleOrderScanResult);
+}
+
 void ClientServices::startServerLink(LinkStart occasion)
 {
     const bool afterSetup = occasion == LinkStart::AfterSetup;
@@ -102,7 +121,8 @@ void ClientServices::startServerLink(LinkStart occasion)
         scheduleDeviceStarts();
     m_clientNotices.start();
     m_scriptCommands.start();
-    // artifact sync and new layouts start here once they exist.
+    m_artifactSync.start();
+    m_newMakets.start();
     if (afterSetup)
         m_snapshotSync.loadCachedSnapshot();
     m_snapshotSync.refresh();
@@ -128,6 +148,7 @@ void ClientServices::publish(QQmlContext *context)
     context->setContextProperty(QStringLiteral("warehouseYmModel"), &m_warehouseYm);
     context->setContextProperty(QStringLiteral("tenantProfile"), &m_tenantProfile);
     context->setContextProperty(QStringLiteral("employeeWorkspace"), &m_employeeWorkspace);
+    context->setContextProperty(QStringLiteral("dashboard"), &m_dashboard);
     context->setContextProperty(QStringLiteral("printArchiveStore"), &m_printArchive);
     context->setContextProperty(QStringLiteral("uidPrintService"), &m_uidPrintService);
     context->setContextProperty(QStringLiteral("consumablesService"), &m_consumables);
@@ -137,11 +158,15 @@ void ClientServices::publish(QQmlContext *context)
     context->setContextProperty(QStringLiteral("identityService"), &m_identityService);
     context->setContextProperty(QStringLiteral("rfidService"), &m_rfidService);
     context->setContextProperty(QStringLiteral("localTools"), &m_localTools);
+    context->setContextProperty(QStringLiteral("issuesLive"), &m_issuesLive);
     context->setContextProperty(QStringLiteral("scriptRuntime"), &m_scriptRuntime);
     context->setContextProperty(QStringLiteral("supplyLabels"), &m_supplyLabels);
     context->setContextProperty(QStringLiteral("clientNoticesService"), &m_clientNotices);
     context->setContextProperty(QStringLiteral("releaseNotes"), &m_releaseNotes);
+    context->setContextProperty(QStringLiteral("artifactSync"), &m_artifactSync);
+    context->setContextProperty(QStringLiteral("newMaketsService"), &m_newMakets);
     context->setContextProperty(QStringLiteral("snapshotSync"), &m_snapshotSync);
+    context->setContextProperty(QStringLiteral("scanRouter"), &m_scanRouter);
 }
 
 void ClientServices::start()
@@ -181,9 +206,11 @@ void ClientServices::ensureLinkTimersRun()
 
 void ClientServices::stopServerLink()
 {
+    m_newMakets.stop();
     m_configPushTimer.stop();
     m_snapshotPollTimer.stop();
     m_heartbeatTimer.stop();
+    m_artifactSync.stop();
 }
 
 void ClientServices::applySnapshotRoot(const QJsonObject &root)
@@ -195,7 +222,7 @@ void ClientServices::applySnapshotRoot(const QJsonObject &root)
     m_consumables.applySnapshotRoot(root);
     m_printArchive.applySnapshotRoot(root);
     m_employeeWorkspace.applySnapshotRoot(root);
-    // issuesLive goes here
+    m_issuesLive.applySnapshotRoot(root);
     refreshDashboard();
 }
 
@@ -208,7 +235,7 @@ void ClientServices::reloadWarehouses()
 
 void ClientServices::refreshDashboard()
 {
-    // The dashboard summary refreshes here once it exists.
+    m_dashboard.refresh();
 }
 
 void ClientServices::onSettingsChanged()
@@ -233,6 +260,8 @@ void ClientServices::onSettingsChanged()
     m_snapshotSync.refresh();
     m_clientNotices.refresh();
     m_scriptCommands.start();
+    if (!m_artifactSync.isActive())
+        m_artifactSync.start();
     m_configPushTimer.start();
     ensureLinkTimersRun();
 }

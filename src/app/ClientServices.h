@@ -1,12 +1,17 @@
 #pragma once
 
 #include "app/EventLogModel.h"
+#include "app/ScanRouter.h"
 #include "consumables/ConsumablesService.h"
 #include "devices/ComScannerService.h"
 #include "devices/RfidScannerService.h"
 #include "devices/SerialPortWatcher.h"
+#include "feeds/ArtifactSyncService.h"
 #include "feeds/ClientNoticesService.h"
+#include "feeds/NewMaketsService.h"
+#include "feeds/RealtimeIssuesService.h"
 #include "feeds/ReleaseNotesService.h"
+#include "production/DashboardSummary.h"
 #include "production/OrdersApiService.h"
 #include "production/OrdersModel.h"
 #include "production/PrintArchiveStore.h"
@@ -61,6 +66,8 @@ public:
     RfidScannerService &rfidService() { return m_rfidService; }
     SnapshotSyncService &snapshotSync() { return m_snapshotSync; }
     OrdersModel &ordersModel() { return m_ordersModel; }
+    // The page shown and the page tabs are the scene's to set.
+    ScanRouter &scanRouter() { return m_scanRouter; }
 
 private:
     // Launch with a set-up device, or the moment onboarding completes.
@@ -68,6 +75,7 @@ private:
 
     void wire();
     void wireServerLink();
+    void wireScans();
     void onSettingsChanged();
     // The one road that brings the server link up; the two occasions differ only in
     // what they add around it.
@@ -97,11 +105,14 @@ private:
     QList<ComScannerService *> m_scanners;
     RfidScannerService m_rfidService;
     LocalToolsService m_localTools;
+    RealtimeIssuesService m_issuesLive;
     ScriptRuntimeService m_scriptRuntime;
     ScriptCommandSyncService m_scriptCommands;
     SupplyLabelsService m_supplyLabels;
     ClientNoticesService m_clientNotices;
     ReleaseNotesService m_releaseNotes;
+    ArtifactSyncService m_artifactSync;
+    NewMaketsService m_newMakets;
     SnapshotSyncService m_snapshotSync;
 
     // Timers of the server link.
@@ -115,6 +126,7 @@ private:
     EmployeeWorkspaceStore m_employeeWorkspace;
     PrintArchiveStore m_printArchive;
     ConsumablesService m_consumables;
+    DashboardSummary m_dashboard;
     GsConfirmClient m_gsConfirm;
     UidPrintService m_uidPrintService;
     SupplyListModel m_supplies;
@@ -123,6 +135,8 @@ private:
     WarehouseFileModel m_warehouseWb;
     WarehouseFileModel m_warehouseOzon;
     WarehouseFileModel m_warehouseYm;
+    // Every scan and card goes through here; it needs all of the above.
+    ScanRouter m_scanRouter;
 
     // Created once the figures it reports exist (print archive, consumables, devices).
     HeartbeatSender m_heartbeat;

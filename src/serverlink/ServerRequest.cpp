@@ -279,12 +279,17 @@ ServerReply readServerReply(QNetworkReply *reply, AppSettings *settings,
         out.errorText = SecretRedaction::redactSecrets(reply->errorString());
     reply->deleteLater();
 
+    judgeServerReplyBody(out, settings, options);
+    return out;
+}
+
+void judgeServerReplyBody(ServerReply &out, AppSettings *settings, const ServerReplyOptions &options)
+{
     out.bodyText = SecretRedaction::quoteServerText(out.body);
     if (out.networkFailed() || !options.parseBody)
-        return out;
+        return;
     parseServerReplyBody(out);
     judgeServerReply(out, settings, options);
-    return out;
 }
 
 void parseServerReplyBody(ServerReply &out)

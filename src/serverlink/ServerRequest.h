@@ -143,9 +143,14 @@ QString describeTooLargeBody(qint64 maxBytes);
 ServerReply readServerReply(QNetworkReply *reply, AppSettings *settings,
                             const ServerReplyOptions &options = {});
 
-// The two later steps of readServerReply, for a body read with parseBody false.
-// Parsing touches nothing but out, so it may run on any thread; judging
-// classifies (settings, main thread) and fills accepted and rejection.
+// The part of readServerReply after the transport: from out's status, body and
+// transport flags, fills bodyText, the parsed body and the verdict, classifying
+// as options say. Touches no network object.
+void judgeServerReplyBody(ServerReply &out, AppSettings *settings,
+                          const ServerReplyOptions &options = {});
+// For a body read with parseBody false, the two steps judgeServerReplyBody
+// would have run: parsing touches nothing but out, so it may run on any thread;
+// judging classifies (settings, main thread) and fills accepted and rejection.
 void parseServerReplyBody(ServerReply &out);
 void judgeServerReply(ServerReply &out, AppSettings *settings, const ServerReplyOptions &options = {});
 
