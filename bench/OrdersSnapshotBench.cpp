@@ -1,10 +1,23 @@
-// A snapshot of 20,000 generated orders (about 15 MB of JSON) applied through
-// OrdersModel::applySnapshot, then countBySourceGroup("orders", "p01"), beside
-// a bare QJsonDocument parse of the same bytes.
+// A snapshot of 20,000 generated orders (about 15 MB of JSON) beside a bare
+// QJsonDocument parse of the same bytes:
+//  - the orders model alone: parse, applySnapshot (all rows new), countBySourceGroup;
+//  - the whole fan-out in a client of its own (a child process running the
+//    backend object graph): the cached snapshot at start, a changed snapshot
+//    and an unchanged one, each through the snapshot service's background parse
+//    and every consumer; main-thread CPU, longest main-thread stall, process CPU
+//    and the client's RSS.
+// bench_orders_snapshot [orders]
+#include "app/ClientServices.h"
 #include "production/OrdersModel.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QEventLoop>
+#include <QTemporaryDir>
+#include <QTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -12,6 +25,8 @@
 
 #include <algorithm>
 #include <vector>
+
+#include <time.h>
 
 namespace {
 
@@ -27,11 +42,15 @@ QString code(int n)
     return text;
 }
 
-QByteArray snapshotBytes(int count)
+// changedEvery > 0: every changedEvery-th order gets another status, one order in
+// a thousand is gone and as many new ones come (a busy workshop between two polls).
+QByteArray snapshotBytes(int count, int changedEvery = 0)
 {
     static const char *const markets[] = {"WB", "OZON", "YM"};
     QJsonArray items;
     for (int n = 0; n < count; ++n) {
+        if (changedEvery > 0 && n % 1000 == 7)
+            continue;
         const bool picture = n % 4 == 0;
         const QString market = QLatin1String(markets[n % 3]);
         QJsonObject row{
@@ -45,7 +64,7 @@ QByteArray snapshotBytes(int count)
             {"barcode", QStringLiteral("46%1").arg(10000000000LL + n * 7331)},
             {"sku", picture ? QStringLiteral("К_МОРЕ_%1").arg(n % 97) : QStringLiteral("OB-ROSE-%1").arg(n % 211)},
             {"title", QStringLiteral("Фотообои «Пионы в тумане» вариант %1, 300×270 см, флизелин").arg(n % 53)},
-            {"status", n % 5 ? "new" : "packed"},
+            {"status", changedEvery > 0 && n % changedEvery == 3 ? "printed" : (n % 5 ? "new" : "packed")},
             {"work_status", n % 5 ? QStringLiteral("в очереди печати") : QStringLiteral("упакован")},
             {"qty", 1 + n % 3},
             {"ml", (n % 17) * 0.5},
@@ -63,6 +82,10 @@ QByteArray snapshotBytes(int count)
             {"employee_name", n % 2 ? "Ирина Соколова" : "Алексей Морозов"},
         };
         items.append(row);
+        if (changedEvery > 0 && n % 1000 == 11) {
+            row.insert("key", QStringLiteral("new-%1").arg(n));
+            items.append(row);
+        }
     }
     QJsonObject orders{{"items", items},
                        {"summary", QJsonObject{{"total", count}, {"open", count * 4 / 5}}},
@@ -78,55 +101,212 @@ double median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
-} // namespace
+double cpuMs(clockid_t clock)
+{
+    timespec ts{};
+    clock_gettime(clock, &ts);
+    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
+}
 
-int main(int argc, char *argv[])
+qint64 statusKb(const char *field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(int(qstrlen(field))).trimmed().split(' ').first().toLongLong();
+    }
+    return -1;
+}
+
+// The client side: the backend object graph over the data folder the parent
+// prepared (XDG_DATA_HOME), fed three snapshots through the cache path (the same
+// background parse and fan-out as a server reply, without the socket).
+int runClient(const QString &changedPath, int orders)
+{
+    AppSettings settings;
+    settings.load();
+    EventLogModel eventLog;
+    ClientServices services(settings, eventLog);
+    SnapshotSyncService &sync = services.snapshotSync();
+    OrdersModel &model = services.ordersModel();
+    QTextStream out(stdout);
+    out << "client RSS with the object graph, before any snapshot: " << statusKb("VmRSS:") / 1024 << " MB\n";
+
+    // A 1 ms timer on the main thread: the longest gap between its ticks is the
+    // longest time the window could not have painted.
+    QElapsedTimer tick;
+    double longestGap = 0;
+    QTimer watch;
+    watch.setInterval(1);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        longestGap = std::max(longestGap, double(tick.nsecsElapsed()) / 1e6);
+        tick.restart();
+    });
+    watch.start();
+
+    // The fan-out's share: from the status change just before snapshotReady to
+    // this slot, connected after the graph's own (it runs once every consumer has).
+    double beforeFanOut = 0, fanOutMs = 0, afterFanOut = 0, commitMs = 0;
+    QObject::connect(&sync, &SnapshotSyncService::changed, [&] { beforeFanOut = cpuMs(CLOCK_THREAD_CPUTIME_ID); });
+    QObject::connect(&sync, &SnapshotSyncService::snapshotReady, [&] {
+        afterFanOut = cpuMs(CLOCK_THREAD_CPUTIME_ID);
+        fanOutMs = afterFanOut - beforeFanOut;
+    });
+    QObject::connect(&model, &QAbstractItemModel::modelAboutToBeReset, [&] { afterFanOut = cpuMs(CLOCK_THREAD_CPUTIME_ID); });
+    QObject::connect(&model, &OrdersModel::snapshotApplied, [&] { commitMs = cpuMs(CLOCK_THREAD_CPUTIME_ID) - afterFanOut; });
+    int inserted = 0, removed = 0, updated = 0, reset = 0;
+    QObject::connect(&model, &QAbstractItemModel::rowsInserted, [&] { ++inserted; });
+    QObject::connect(&model, &QAbstractItemModel::rowsRemoved, [&] { ++removed; });
+    QObject::connect(&model, &QAbstractItemModel::dataChanged, [&] { ++updated; });
+    QObject::connect(&model, &QAbstractItemModel::modelReset, [&] { ++reset; });
+    const auto round = [&](const char *name) {
+        inserted = removed = updated = reset = 0;
+        QEventLoop loop;
+        QObject::connect(&model, &OrdersModel::snapshotApplied, &loop, &QEventLoop::quit);
+        QTimer::singleShot(60000, &loop, [&] {
+            out << "  no snapshot applied!\n";
+            loop.quit();
+        });
+        QElapsedTimer wall;
+        wall.start();
+        const double main0 = cpuMs(CLOCK_THREAD_CPUTIME_ID);
+        const double proc0 = cpuMs(CLOCK_PROCESS_CPUTIME_ID);
+        tick.restart();
+        longestGap = 0;
+        sync.loadCachedSnapshot();
+        loop.exec();
+        const double mainMs = cpuMs(CLOCK_THREAD_CPUTIME_ID) - main0;
+        const double procMs = cpuMs(CLOCK_PROCESS_CPUTIME_ID) - proc0;
+        out << name << ": rows " << model.count() << ", wall " << wall.elapsed() << " ms\n"
+            << "  main thread CPU:           " << QString::number(mainMs, 'f', 1) << " ms\n"
+            << "    of which snapshotReady fan-out: " << QString::number(fanOutMs, 'f', 1) << " ms\n"
+            << "    of which until the orders model applied (idle loop included): "
+            << QString::number(commitMs, 'f', 1) << " ms\n"
+            << "  longest main-thread stall: " << QString::number(longestGap, 'f', 1) << " ms\n"
+            << "  process CPU (all threads): " << QString::number(procMs, 'f', 1) << " ms\n"
+            << "  model signals: rowsInserted " << inserted << ", rowsRemoved " << removed
+            << ", dataChanged " << updated << ", modelReset " << reset << '\n';
+        out.flush();
+    };
+
+    round("cached snapshot at start (all rows new)");
+    if (model.count() != orders)
+        out << "  expected " << orders << " rows!\n";
+    const QString cache = sync.cachePath();
+    QFile::remove(cache);
+    QFile::copy(changedPath, cache);
+    round("changed snapshot (1 in 50 orders edited, 20 gone, 20 new)");
+    round("unchanged snapshot");
+    out << "client RSS with " << model.count() << " orders: " << statusKb("VmRSS:") / 1024
+        << " MB (peak " << statusKb("VmHWM:") / 1024 << " MB)\n";
+    return 0;
+}
+
+int runBench(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     const int orders = argc > 1 ? QByteArray(argv[1]).toInt() : 20000;
     const int rounds = 7;
     const QByteArray bytes = snapshotBytes(orders);
-    out << "snapshot: " << orders << " orders, " << QString::number(bytes.size() / 1e6, 'f', 1)
+    out << "snapshot: " << orders << " orders, " << QString::number(double(bytes.size()) / 1e6, 'f', 1)
         << " MB of JSON\n";
 
-    std::vector<double> parseMs, convertMs, applyMs, countMs, totalMs;
+    std::vector<double> parseMs, parseCpuMs, applyMs, countMs, totalMs;
     int counted = 0;
-    OrdersModel model;
+    int rows = 0;
     for (int round = 0; round < rounds; ++round) {
         QElapsedTimer timer;
         timer.start();
+        const double cpu0 = cpuMs(CLOCK_THREAD_CPUTIME_ID);
         const QJsonDocument bare = QJsonDocument::fromJson(bytes);
-        parseMs.push_back(timer.nsecsElapsed() / 1e6);
+        parseMs.push_back(double(timer.nsecsElapsed()) / 1e6);
+        parseCpuMs.push_back(cpuMs(CLOCK_THREAD_CPUTIME_ID) - cpu0);
         Q_UNUSED(bare);
 
-        // What the client does with a snapshot: parse, hand the root on as a
-        // variant map, apply, count.
+        // The model alone, all rows new: parse, apply the parsed object, count.
+        OrdersModel model;
         timer.restart();
         const QJsonDocument doc = QJsonDocument::fromJson(bytes);
         const qint64 afterParse = timer.nsecsElapsed();
-        const QVariantMap root = doc.object().toVariantMap();
-        const qint64 afterConvert = timer.nsecsElapsed();
-        model.applySnapshot(root);
+        model.applySnapshot(doc.object());
         const qint64 afterApply = timer.nsecsElapsed();
         counted = model.countBySourceGroup(QStringLiteral("orders"), QStringLiteral("p01"));
         const qint64 end = timer.nsecsElapsed();
-        convertMs.push_back((afterConvert - afterParse) / 1e6);
-        applyMs.push_back((afterApply - afterConvert) / 1e6);
-        countMs.push_back((end - afterApply) / 1e6);
-        totalMs.push_back(end / 1e6);
+        rows = model.count();
+        applyMs.push_back(double(afterApply - afterParse) / 1e6);
+        countMs.push_back(double(end - afterApply) / 1e6);
+        totalMs.push_back(double(end) / 1e6);
     }
     const double parse = median(parseMs);
     const double total = median(totalMs);
-    out << "rows " << model.count() << ", countBySourceGroup(\"orders\", \"p01\") = " << counted << '\n';
+    out << "rows " << rows << ", countBySourceGroup(\"orders\", \"p01\") = " << counted << '\n';
     out << "median of " << rounds << " rounds (ms):\n";
-    out << "  bare QJsonDocument parse:      " << QString::number(parse, 'f', 1) << '\n';
-    out << "  parse + toVariantMap + apply + count: " << QString::number(total, 'f', 1) << '\n';
-    out << "    of which toVariantMap:       " << QString::number(median(convertMs), 'f', 1) << '\n';
+    out << "  bare QJsonDocument parse:      " << QString::number(parse, 'f', 1) << " (CPU "
+        << QString::number(median(parseCpuMs), 'f', 1) << ")\n";
+    out << "  parse + applySnapshot + count: " << QString::number(total, 'f', 1) << '\n';
     out << "    of which applySnapshot:      " << QString::number(median(applyMs), 'f', 1) << '\n';
     out << "    of which countBySourceGroup: " << QString::number(median(countMs), 'f', 2) << '\n';
-    out << "ratio (whole road / bare parse): " << QString::number(total / parse, 'f', 2) << '\n';
-    out << "ratio (applySnapshot + count / bare parse): "
-        << QString::number((median(applyMs) + median(countMs)) / parse, 'f', 2) << '\n';
-    return 0;
+    out << "ratio (model road / bare parse): " << QString::number(total / parse, 'f', 2) << '\n';
+
+    // The orders model's own share (made off the main thread in the client), in CPU.
+    {
+        const QJsonObject first = QJsonDocument::fromJson(bytes).object();
+        const QJsonObject second = QJsonDocument::fromJson(snapshotBytes(orders, 50)).object();
+        OrdersModel model;
+        for (const auto &[name, root] : {std::pair{"all rows new", first}, std::pair{"changed", second},
+                                         std::pair{"unchanged", second}}) {
+            const double cpu0 = cpuMs(CLOCK_THREAD_CPUTIME_ID);
+            model.applySnapshot(root);
+            out << "  applySnapshot, " << name << ": CPU "
+                << QString::number(cpuMs(CLOCK_THREAD_CPUTIME_ID) - cpu0, 'f', 1) << " ms\n";
+        }
+    }
+    out.flush();
+
+    // The whole fan-out, in a client process of its own so its RSS is the client's.
+    QTemporaryDir data;
+    const QString folder = data.filePath(QStringLiteral("VornClient/VornClient"));
+    QDir().mkpath(folder);
+    QFile cache(folder + QStringLiteral("/snapshot_cache.json"));
+    QFile meta(folder + QStringLiteral("/snapshot_meta.json"));
+    QFile changed(data.filePath(QStringLiteral("changed.json")));
+    if (!cache.open(QIODevice::WriteOnly) || !meta.open(QIODevice::WriteOnly)
+        || !changed.open(QIODevice::WriteOnly))
+        return 1;
+    cache.write(bytes);
+    meta.write(R"({"schema":"dashboard_archive_stats_v2","revision":"42","saved_at":"2026-12-06T08:00:00.000Z"})");
+    changed.write(snapshotBytes(orders, 50));
+    cache.close(), meta.close(), changed.close();
+
+    QProcess client;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_DATA_HOME"), data.path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), data.path());
+    client.setProcessEnvironment(env);
+    client.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    client.start(QCoreApplication::applicationFilePath(),
+                 {QStringLiteral("--client"), changed.fileName(), QString::number(orders)});
+    if (!client.waitForFinished(300000))
+        return 1;
+    out << "\nwhole fan-out (bare parse " << QString::number(parse, 'f', 1) << " ms, CPU "
+        << QString::number(median(parseCpuMs), 'f', 1) << " ms):\n"
+        << client.readAllStandardOutput();
+    return client.exitCode();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (argc > 3 && QByteArray(argv[1]) == "--client") {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QApplication app(argc, argv);
+        QCoreApplication::setOrganizationName(QStringLiteral("VornClient"));
+        QCoreApplication::setApplicationName(QStringLiteral("VornClient"));
+        return runClient(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt());
+    }
+    return runBench(argc, argv);
 }

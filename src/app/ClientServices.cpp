@@ -215,11 +215,12 @@ void ClientServices::stopServerLink()
 
 void ClientServices::applySnapshotRoot(const QJsonObject &root)
 {
-    const QVariantMap map = root.toVariantMap();
-    m_settings.applyServerPayload(map);
-    m_ordersApi.applySnapshot(map);
+    // Every consumer reads the parsed root itself; the orders model works its
+    // difference out off the main thread and shows it a moment later.
+    m_settings.applyServerPayloadObject(root);
+    m_ordersApi.applySnapshot(root);
     m_consumables.applySnapshotRoot(root);
-    m_printArchive.applySnapshotRoot(map);
+    m_printArchive.applySnapshotRoot(root);
     m_employeeWorkspace.applySnapshotRoot(root);
     m_issuesLive.applySnapshotRoot(root);
     refreshDashboard();

@@ -64,6 +64,8 @@ public:
     // The six scanner slots in slot order (the heartbeat reports their running state).
     const QList<ComScannerService *> &scanners() const { return m_scanners; }
     RfidScannerService &rfidService() { return m_rfidService; }
+    SnapshotSyncService &snapshotSync() { return m_snapshotSync; }
+    OrdersModel &ordersModel() { return m_ordersModel; }
     // The page shown and the page tabs are the scene's to set.
     ScanRouter &scanRouter() { return m_scanRouter; }
 

@@ -448,16 +448,17 @@ void ConsumablesService::applySnapshotRoot(const QJsonObject &root)
 {
     const QJsonValue wrapped = root.value(QLatin1String("snapshot"));
     const QJsonObject data = wrapped.isObject() && !wrapped.toObject().isEmpty() ? wrapped.toObject() : root;
-    const QVariantMap map = data.toVariantMap();
+    // Only the stock keys become variants; the snapshot also holds every order.
+    const auto stock = [&data](const char *key) { return data.value(QLatin1String(key)).toVariant(); };
 
-    if (map.contains(QStringLiteral("boxes")))
-        m_boxes = ConsumableStock::readBoxes(map.value(QStringLiteral("boxes")));
-    if (map.contains(QStringLiteral("inks")))
-        m_inks = ConsumableStock::readInks(map.value(QStringLiteral("inks")));
-    if (map.contains(QStringLiteral("materials")))
-        m_materials = ConsumableStock::readMaterials(map.value(QStringLiteral("materials")));
-    if (map.contains(QStringLiteral("consumables"))) {
-        const auto dynamic = ConsumableStock::readDynamic(map.value(QStringLiteral("consumables")));
+    if (data.contains(QLatin1String("boxes")))
+        m_boxes = ConsumableStock::readBoxes(stock("boxes"));
+    if (data.contains(QLatin1String("inks")))
+        m_inks = ConsumableStock::readInks(stock("inks"));
+    if (data.contains(QLatin1String("materials")))
+        m_materials = ConsumableStock::readMaterials(stock("materials"));
+    if (data.contains(QLatin1String("consumables"))) {
+        const auto dynamic = ConsumableStock::readDynamic(stock("consumables"));
         for (auto it = dynamic.constBegin(); it != dynamic.constEnd(); ++it)
             m_dynamic.insert(it.key(), it.value());
     }

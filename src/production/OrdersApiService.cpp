@@ -76,6 +76,14 @@ void OrdersApiService::applySnapshot(const QVariantMap &snapshot)
         m_ordersModel->applySnapshot(snapshot);
 }
 
+void OrdersApiService::applySnapshot(const QJsonObject &snapshot)
+{
+    // The common snapshot can hold tens of thousands of orders: the difference is
+    // worked out off the main thread.
+    if (m_ordersModel)
+        m_ordersModel->applySnapshotInBackground(snapshot);
+}
+
 bool OrdersApiService::post(const QString &eventType, const QJsonObject &fields,
                             std::function<void(const ServerReply &)> onReply)
 {
@@ -148,7 +156,7 @@ void OrdersApiService::handleEditReply(const ServerReply &r, const QString &succ
         return;
     }
     if (m_ordersModel && carriesOrders(r.object))
-        m_ordersModel->applySnapshot(r.object.toVariantMap());
+        m_ordersModel->applySnapshot(r.object);
     if (!successText.isEmpty())
         setStatus(successText, false);
     Q_EMIT scanHandled(QString(), true, m_statusText);
@@ -378,7 +386,7 @@ void OrdersApiService::handleScanReply(const ServerReply &r, const QString &raw,
         return;
     }
     if (m_ordersModel && carriesOrders(r.object))
-        m_ordersModel->applySnapshot(r.object.toVariantMap());
+        m_ordersModel->applySnapshot(r.object);
 
     const ScanVerdict verdict = ScanReplyJudge::judge(r.object, raw, employeeId, context);
     if (m_eventLog)

@@ -35,6 +35,7 @@ public:
     Q_INVOKABLE void processScan(const QString &raw, const QString &employeeId,
                                  const QVariantMap &context);
     Q_INVOKABLE void applySnapshot(const QVariantMap &snapshot);
+    void applySnapshot(const QJsonObject &snapshot);
     Q_INVOKABLE void upsertOrder(const QVariantMap &order);
     Q_INVOKABLE void deleteOrder(const QString &orderKey);
     Q_INVOKABLE void upsertReprint(const QVariantMap &reprint);

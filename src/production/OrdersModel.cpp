@@ -1,92 +1,68 @@
 #include "production/OrdersModel.h"
 
 #include "common/JsonRead.h"
+#include "common/LogCategories.h"
 
+#include <QHash>
 #include <QStringList>
+
+#include <algorithm>
 
 namespace {
 
-QVariantList listOf(const QVariantMap &map, const char *key)
-{
-    return map.value(QLatin1String(key)).toList();
-}
-
-QString roleText(const QVariantMap &row, int role)
+QString roleText(const QJsonObject &row, int role)
 {
     switch (role) {
     case OrdersModel::KeyRole:
-        return variantFirstText(row, {"key", "order_key"});
+        return jsonFirstText(row, {"key", "order_key"});
     case OrdersModel::SourceRole:
-        return variantFirstText(row, {"source", "marketplace"});
+        return jsonFirstText(row, {"source", "marketplace"});
     case OrdersModel::MarketplaceRole:
-        return variantFirstText(row, {"marketplace", "source"});
+        return jsonFirstText(row, {"marketplace", "source"});
     case OrdersModel::SourceTypeRole:
-        return variantFirstText(row, {"sourceType", "source_type"});
+        return jsonFirstText(row, {"sourceType", "source_type"});
     case OrdersModel::OrderIdRole:
-        return variantFirstText(row, {"orderId", "order_id", "externalOrderId", "external_order_id",
+        return jsonFirstText(row, {"orderId", "order_id", "externalOrderId", "external_order_id",
                                       "postingNumber", "posting_number", "orderNo", "order_no"});
     case OrdersModel::OrderNoRole:
-        return variantFirstText(row, {"orderNo", "order_no"});
+        return jsonFirstText(row, {"orderNo", "order_no"});
     case OrdersModel::ExternalOrderIdRole:
-        return variantFirstText(row, {"externalOrderId", "external_order_id", "order_id"});
+        return jsonFirstText(row, {"externalOrderId", "external_order_id", "order_id"});
     case OrdersModel::PostingNumberRole:
-        return variantFirstText(row, {"postingNumber", "posting_number"});
+        return jsonFirstText(row, {"postingNumber", "posting_number"});
     case OrdersModel::BarcodeRole:
-        return variantFirstText(row, {"barcode", "rawScan", "raw_scan"});
+        return jsonFirstText(row, {"barcode", "rawScan", "raw_scan"});
     case OrdersModel::ScanUidRole:
-        return variantFirstText(row, {"productionCode", "production_code", "datamatrix",
+        return jsonFirstText(row, {"productionCode", "production_code", "datamatrix",
                                       "dataMatrix", "data_matrix", "scanUid", "scan_uid",
                                       "uniqueNo", "unique_no"});
     case OrdersModel::SkuRole:
-        return variantFirstText(row, {"sku", "article"});
+        return jsonFirstText(row, {"sku", "article"});
     case OrdersModel::TitleRole:
-        return variantFirstText(row, {"title", "name"});
+        return jsonFirstText(row, {"title", "name"});
     case OrdersModel::StatusRole:
-        return variantFirstText(row, {"status"});
+        return jsonFirstText(row, {"status"});
     case OrdersModel::CommentRole:
-        return variantFirstText(row, {"comment"});
+        return jsonFirstText(row, {"comment"});
     case OrdersModel::NoteRole:
-        return variantFirstText(row, {"note", "remark"});
+        return jsonFirstText(row, {"note", "remark"});
     case OrdersModel::UniqueNoRole:
-        return variantFirstText(row, {"productionCode", "production_code", "datamatrix",
+        return jsonFirstText(row, {"productionCode", "production_code", "datamatrix",
                                       "dataMatrix", "data_matrix", "uniqueNo", "unique_no",
                                       "scanUid", "scan_uid"});
     case OrdersModel::WorkStatusRole:
-        return variantFirstText(row, {"workStatus", "work_status"});
+        return jsonFirstText(row, {"workStatus", "work_status"});
     case OrdersModel::WriteoffSourceRole:
-        return variantFirstText(row, {"writeoffSource", "writeoff_source"});
+        return jsonFirstText(row, {"writeoffSource", "writeoff_source"});
     case OrdersModel::WarehouseTargetRole:
-        return variantFirstText(row, {"warehouseTarget", "warehouse_target"});
+        return jsonFirstText(row, {"warehouseTarget", "warehouse_target"});
     case OrdersModel::CreatedAtRole:
-        return variantFirstText(row, {"createdAt", "created_at", "ts"});
+        return jsonFirstText(row, {"createdAt", "created_at", "ts"});
     case OrdersModel::UpdatedAtRole:
-        return variantFirstText(row, {"updatedAt", "updated_at"});
+        return jsonFirstText(row, {"updatedAt", "updated_at"});
     default:
         return {};
     }
-}
-
-// Key groups built once: the snapshot path looks up hundreds of thousands of
-// keys, and converting Latin-1 names to QString on every lookup dominated it.
-QStringList keyList(std::initializer_list<const char *> keys)
-{
-    QStringList list;
-    for (const char *key : keys)
-        list << QString::fromLatin1(key);
-    return list;
-}
-
-QString firstText(const QVariantMap &row, const QStringList &keys)
-{
-    for (const QString &key : keys) {
-        const auto it = row.constFind(key);
-        if (it == row.constEnd())
-            continue;
-        const QString text = variantToText(*it);
-        if (!text.isEmpty())
-            return text;
-    }
-    return {};
 }
 
 bool isPictureGroup(const QString &group)
@@ -109,18 +85,21 @@ QVariant OrdersModel::data(const QModelIndex &index, int role) const
     if (!index.isValid() || index.parent().isValid() || index.row() < 0
         || index.row() >= m_rows.size())
         return {};
-    const QVariantMap &row = m_rows.at(index.row()).map;
+    const QJsonObject &row = m_rows.at(index.row()).object;
     switch (role) {
     case QtyRole: {
-        const auto qty = row.constFind(QStringLiteral("qty"));
+        const auto qty = row.constFind(QLatin1String("qty"));
         if (qty != row.constEnd())
-            return *qty;
-        return row.value(QStringLiteral("count"), 0);
+            return qty->toVariant();
+        const auto count = row.constFind(QLatin1String("count"));
+        return count != row.constEnd() ? count->toVariant() : QVariant(0);
     }
-    case MlRole:
-        return row.value(QStringLiteral("ml"), 0);
+    case MlRole: {
+        const auto ml = row.constFind(QLatin1String("ml"));
+        return ml != row.constEnd() ? ml->toVariant() : QVariant(0);
+    }
     case RawRole:
-        return row;
+        return row.toVariantMap();
     default:
         if (role >= KeyRole && role <= UpdatedAtRole)
             return roleText(row, role);
@@ -160,90 +139,115 @@ QHash<int, QByteArray> OrdersModel::roleNames() const
 
 bool OrdersModel::isPictureRow(const QVariantMap &row)
 {
-    static const QStringList typeKeys = keyList({"source_type", "sourceType", "worksheet", "sheet"});
-    static const QStringList articleKeys =
-        keyList({"sku", "article", "cell_h", "col_h_sku", "cell_c", "col_c_sku"});
-    const QString type = firstText(row, typeKeys).toLower();
-    if (type.contains(u"picture") || type.contains(u"kartiny") || type.contains(u"карти"))
-        return true;
-    const QString article = firstText(row, articleKeys).toUpper();
-    return article.startsWith(u"К_") || article.startsWith(u"ПОС_") || article.startsWith(u"POS_");
+    return OrdersSnapshotPlan::isPictureRow(QJsonObject::fromVariantMap(row));
 }
 
 QString OrdersModel::searchTextOf(const QVariantMap &row)
 {
-    static const QStringList groups[] = {
-        keyList({"source", "marketplace"}),
-        keyList({"orderId", "order_id", "externalOrderId", "external_order_id", "postingNumber",
-                 "posting_number", "orderNo", "order_no"}),
-        keyList({"barcode", "rawScan", "raw_scan", "cell_w", "col_w_barcode"}),
-        keyList({"sku", "article", "cell_h", "col_h_sku", "cell_c", "col_c_sku"}),
-        keyList({"title", "name"}),
-        keyList({"productionCode", "production_code", "datamatrix", "dataMatrix", "data_matrix",
-                 "scanUid", "scan_uid", "uniqueNo", "unique_no", "cell_ac", "col_ac_uid"}),
-        keyList({"status", "workStatus", "work_status"}),
-        keyList({"warehouseTarget", "warehouse_target", "writeoffSource", "writeoff_source"}),
-        keyList({"comment", "note", "remark"}),
-    };
-    QString text;
-    text.reserve(160);
-    for (const QStringList &keys : groups) {
-        if (!text.isEmpty())
-            text += u' ';
-        text += firstText(row, keys);
-    }
-    return text.toLower();
+    return OrdersSnapshotPlan::searchTextOf(QJsonObject::fromVariantMap(row));
 }
 
 void OrdersModel::applySnapshot(const QVariantMap &snapshot)
 {
-    QVariantMap root = snapshot;
-    const auto wrapped = root.constFind(QStringLiteral("snapshot"));
-    if (wrapped != root.constEnd())
-        root = wrapped->toMap();
-    QVariantMap orders = root.value(QStringLiteral("orders")).toMap();
-    if (orders.isEmpty()
-        && (root.contains(QStringLiteral("items")) || root.contains(QStringLiteral("summary"))))
-        orders = root;
+    applySnapshot(QJsonObject::fromVariantMap(snapshot));
+}
 
-    const QVariantList items = listOf(orders, "items");
-    QVector<Row> rows;
-    rows.reserve(items.size());
-    for (const QVariant &item : items) {
-        Row row;
-        row.map = item.toMap();
-        if (row.map.isEmpty())
-            continue;
-        row.picture = isPictureRow(row.map);
-        row.searchText = searchTextOf(row.map);
-        rows.append(std::move(row));
+void OrdersModel::applySnapshot(const QJsonObject &snapshot)
+{
+    m_queue.cancelPending();
+    commit(OrdersSnapshotPlan::make(m_rows, m_side, snapshot));
+}
+
+void OrdersModel::applySnapshotInBackground(const QJsonObject &snapshot)
+{
+    m_queue.cancelPending();
+    const quint64 base = m_version;
+    m_queue.submit<OrdersSnapshotPlan>(
+        [rows = m_rows, side = m_side, snapshot] { return OrdersSnapshotPlan::make(rows, side, snapshot); },
+        // The snapshot is not kept here: its last reference should go on the
+        // background thread, which then frees the rows nobody took over.
+        [this, base](OrdersSnapshotPlan plan) {
+            // Every apply cancels the pending one, so the rows cannot have moved on.
+            if (base != m_version) {
+                qCWarning(lcProduction) << "orders plan made for other rows; dropped";
+                return;
+            }
+            commit(std::move(plan));
+        });
+}
+
+void OrdersModel::commit(OrdersSnapshotPlan plan)
+{
+    const bool rowsChanged = plan.rowsChanged();
+    if (rowsChanged) {
+        ++m_version;
+        if (plan.wantsReset(int(m_rows.size()))) {
+            beginResetModel();
+            m_rows = std::move(plan.rows);
+            endResetModel();
+        } else {
+            applyRowChanges(plan);
+        }
+    }
+    if (plan.sideChanged)
+        m_side = std::move(plan.side);
+    if (rowsChanged || plan.sideChanged)
+        Q_EMIT changed();
+    Q_EMIT snapshotApplied();
+}
+
+void OrdersModel::applyRowChanges(OrdersSnapshotPlan &plan)
+{
+    for (const auto &[first, last] : std::as_const(plan.removals)) {
+        beginRemoveRows({}, first, last);
+        m_rows.erase(m_rows.begin() + first, m_rows.begin() + last + 1);
+        endRemoveRows();
     }
 
-    beginResetModel();
-    m_rows = std::move(rows);
-    m_summary = orders.value(QStringLiteral("summary")).toMap();
-    m_scans = listOf(orders, "scans");
-    m_products = listOf(orders, "products");
-    m_fbo = listOf(orders, "fbo");
-    m_printQueue = listOf(orders, "print_queue");
-    if (m_printQueue.isEmpty())
-        m_printQueue = listOf(orders, "printQueue");
-    m_stockMovements.clear();
-    for (const char *key : {"stock_balances", "stockBalances", "stock_movements", "stockMovements"}) {
-        m_stockMovements = listOf(orders, key);
-        if (!m_stockMovements.isEmpty())
-            break;
+    if (plan.reordered) {
+        // The kept rows sit in their old order; bring them into the new one.
+        QVector<int> oldOrder = plan.keptOrder;
+        std::sort(oldOrder.begin(), oldOrder.end());
+        QHash<int, int> positionNow; // old index -> row now
+        for (int i = 0; i < oldOrder.size(); ++i)
+            positionNow.insert(oldOrder.at(i), i);
+        Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+        QVector<OrderRow> rows;
+        rows.reserve(m_rows.size());
+        QVector<int> target(m_rows.size());
+        for (int j = 0; j < plan.keptOrder.size(); ++j) {
+            const int now = positionNow.value(plan.keptOrder.at(j));
+            rows.append(m_rows.at(now));
+            target[now] = j;
+        }
+        const QModelIndexList from = persistentIndexList();
+        QModelIndexList to;
+        to.reserve(from.size());
+        for (const QModelIndex &index : from)
+            to.append(this->index(target.at(index.row()), index.column()));
+        m_rows = std::move(rows);
+        changePersistentIndexList(from, to);
+        Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
     }
-    m_reprints = listOf(orders, "reprints");
-    endResetModel();
-    Q_EMIT changed();
+
+    for (const auto &[first, last] : std::as_const(plan.insertions)) {
+        beginInsertRows({}, first, last);
+        m_rows.insert(first, last - first + 1, OrderRow());
+        std::copy(plan.rows.cbegin() + first, plan.rows.cbegin() + last + 1, m_rows.begin() + first);
+        endInsertRows();
+    }
+
+    // Same rows in the same order now; the updated ones take their new content.
+    m_rows = std::move(plan.rows);
+    for (const auto &[first, last] : std::as_const(plan.updates))
+        Q_EMIT dataChanged(index(first), index(last));
 }
 
 QVariantMap OrdersModel::rowAt(int index) const
 {
     if (index < 0 || index >= m_rows.size())
         return {};
-    return m_rows.at(index).map;
+    return m_rows.at(index).object.toVariantMap();
 }
 
 int OrdersModel::countBySourceGroup(const QString &group, const QString &search) const
@@ -251,7 +255,7 @@ int OrdersModel::countBySourceGroup(const QString &group, const QString &search)
     const bool pictures = isPictureGroup(group);
     const QString needle = search.trimmed().toLower();
     int total = 0;
-    for (const Row &row : m_rows) {
+    for (const OrderRow &row : m_rows) {
         if (row.picture != pictures)
             continue;
         if (needle.isEmpty() || row.searchText.contains(needle))
@@ -265,7 +269,7 @@ int OrdersModel::stockCountForWarehouse(const QString &warehouse, const QString 
     const QString wanted = warehouse.trimmed();
     const QString needle = search.trimmed().toLower();
     int total = 0;
-    for (const QVariant &item : m_stockMovements) {
+    for (const QVariant &item : m_side.stock) {
         const QVariantMap map = item.toMap();
         const QString label =
             variantFirstText(map, {"warehouse", "kind", "source"}, QStringLiteral("Склад"));
@@ -286,15 +290,11 @@ int OrdersModel::stockCountForWarehouse(const QString &warehouse, const QString 
 
 void OrdersModel::clear()
 {
+    m_queue.cancelPending();
+    ++m_version;
     beginResetModel();
     m_rows.clear();
-    m_summary.clear();
-    m_scans.clear();
-    m_products.clear();
-    m_fbo.clear();
-    m_printQueue.clear();
-    m_reprints.clear();
-    m_stockMovements.clear();
+    m_side = OrdersSideLists();
     endResetModel();
     Q_EMIT changed();
 }

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "common/BackgroundQueue.h"
+#include "production/OrdersSnapshotPlan.h"
+
 #include <QAbstractListModel>
+#include <QJsonObject>
 #include <QString>
 #include <QVariantList>
 #include <QVariantMap>
@@ -8,7 +12,9 @@
 
 // Production orders of the last snapshot, plus the other production lists that
 // come with it (scan log, products, FBO plan, print queue, reprints, stock).
-// Each applySnapshot replaces everything.
+// A snapshot replaces everything, but only what differs reaches the views: rows
+// are matched by their order key and removed, moved, inserted or updated with the
+// matching signals; an unchanged snapshot emits nothing.
 class OrdersModel : public QAbstractListModel
 {
     Q_OBJECT
@@ -57,15 +63,20 @@ public:
     QHash<int, QByteArray> roleNames() const override;
 
     int count() const { return int(m_rows.size()); }
-    QVariantMap summary() const { return m_summary; }
-    QVariantList scans() const { return m_scans; }
-    QVariantList products() const { return m_products; }
-    QVariantList fbo() const { return m_fbo; }
-    QVariantList printQueue() const { return m_printQueue; }
-    QVariantList reprints() const { return m_reprints; }
-    QVariantList stockMovements() const { return m_stockMovements; }
+    QVariantMap summary() const { return m_side.summary; }
+    QVariantList scans() const { return m_side.scans; }
+    QVariantList products() const { return m_side.products; }
+    QVariantList fbo() const { return m_side.fbo; }
+    QVariantList printQueue() const { return m_side.printQueue; }
+    QVariantList reprints() const { return m_side.reprints; }
+    QVariantList stockMovements() const { return m_side.stock; }
 
     Q_INVOKABLE void applySnapshot(const QVariantMap &snapshot);
+    void applySnapshot(const QJsonObject &snapshot);
+    // Works the difference out on a background thread and applies it here later
+    // (snapshotApplied). Any later apply or clear makes a pending one stale.
+    void applySnapshotInBackground(const QJsonObject &snapshot);
+    bool applyPending() const { return m_queue.busy(); }
     Q_INVOKABLE QVariantMap rowAt(int index) const;
     Q_INVOKABLE int countBySourceGroup(const QString &group, const QString &search) const;
     Q_INVOKABLE int stockCountForWarehouse(const QString &warehouse, const QString &search) const;
@@ -77,21 +88,15 @@ public:
 
 Q_SIGNALS:
     void changed();
+    // A snapshot has been applied (whether or not anything changed).
+    void snapshotApplied();
 
 private:
-    struct Row
-    {
-        QVariantMap map;
-        QString searchText; // lower case, computed once per snapshot
-        bool picture = false;
-    };
+    void commit(OrdersSnapshotPlan plan);
+    void applyRowChanges(OrdersSnapshotPlan &plan);
 
-    QVector<Row> m_rows;
-    QVariantMap m_summary;
-    QVariantList m_scans;
-    QVariantList m_products;
-    QVariantList m_fbo;
-    QVariantList m_printQueue;
-    QVariantList m_reprints;
-    QVariantList m_stockMovements;
+    QVector<OrderRow> m_rows;
+    OrdersSideLists m_side;
+    quint64 m_version = 0; // counts commits, so a plan knows the rows it was made for
+    BackgroundQueue m_queue;
 };

@@ -10,6 +10,8 @@
 #include "serverlink/ServerRequest.h"
 #include "settings/AppSettings.h"
 
+#include <QJsonArray>
+
 #include <QJsonDocument>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -28,12 +30,12 @@ bool serverDropsEvent(const QString &rejection)
     return code == u"unsupported" || code == u"ignored";
 }
 
-QVariantList eventsFrom(const QVariant &value)
+QJsonArray eventsFrom(const QJsonValue &value)
 {
-    if (value.typeId() == QMetaType::QVariantList)
-        return value.toList();
-    if (value.typeId() == QMetaType::QVariantMap)
-        return value.toMap().value(QStringLiteral("events")).toList();
+    if (value.isArray())
+        return value.toArray();
+    if (value.isObject())
+        return value.toObject().value(QLatin1String("events")).toArray();
     return {};
 }
 
@@ -288,16 +290,17 @@ bool PrintArchiveStore::clearPending()
 
 // ---- Snapshot and dates ------------------------------------------------------------
 
-void PrintArchiveStore::applySnapshotRoot(const QVariantMap &root)
+void PrintArchiveStore::applySnapshotRoot(const QJsonObject &root)
 {
-    QVariantMap data = root;
-    const auto wrapped = root.constFind(QStringLiteral("snapshot"));
-    if (wrapped != root.constEnd() && wrapped->typeId() == QMetaType::QVariantMap)
-        data = wrapped->toMap();
+    // Only the archive part is turned into variants for the scene, never the whole root.
+    QJsonObject data = root;
+    const QJsonValue wrapped = root.value(QLatin1String("snapshot"));
+    if (wrapped.isObject())
+        data = wrapped.toObject();
 
-    QVariantList raw = eventsFrom(data.value(QStringLiteral("archive")));
+    QJsonArray raw = eventsFrom(data.value(QLatin1String("archive")));
     if (raw.isEmpty())
-        raw = eventsFrom(data.value(QStringLiteral("employees")));
+        raw = eventsFrom(data.value(QLatin1String("employees")));
 
     struct Timed
     {
@@ -306,8 +309,8 @@ void PrintArchiveStore::applySnapshotRoot(const QVariantMap &root)
     };
     QVector<Timed> timed;
     timed.reserve(raw.size());
-    for (const QVariant &item : raw) {
-        QVariantMap event = item.toMap();
+    for (const QJsonValue &item : std::as_const(raw)) {
+        QVariantMap event = item.toObject().toVariantMap();
         if (event.isEmpty())
             continue;
         const QDateTime time = PrintArchiveEvent::timeOf(event);
@@ -325,10 +328,10 @@ void PrintArchiveStore::applySnapshotRoot(const QVariantMap &root)
     for (const Timed &t : timed)
         m_events.append(t.event);
 
-    QVariant stats = data.value(QStringLiteral("archive_stats"));
-    if (stats.typeId() != QMetaType::QVariantMap)
-        stats = data.value(QStringLiteral("archiveStats"));
-    m_stats = PrintArchiveStats::read(stats.toMap());
+    QJsonValue stats = data.value(QLatin1String("archive_stats"));
+    if (!stats.isObject())
+        stats = data.value(QLatin1String("archiveStats"));
+    m_stats = PrintArchiveStats::read(stats.toObject().toVariantMap());
 
     rebuildDayIndex();
     rebuildSelectedDateEvents();

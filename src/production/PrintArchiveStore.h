@@ -70,7 +70,7 @@ public:
     Q_INVOKABLE bool clearPending();
     Q_INVOKABLE void setSelectedDate(const QVariant &value);
     Q_INVOKABLE void shiftSelectedDate(int days);
-    Q_INVOKABLE void applySnapshotRoot(const QVariantMap &root);
+    Q_INVOKABLE void applySnapshotRoot(const QJsonObject &root);
 
 Q_SIGNALS:
     void changed();

@@ -286,17 +286,23 @@ ServerReply readServerReply(QNetworkReply *reply, AppSettings *settings,
 void judgeServerReplyBody(ServerReply &out, AppSettings *settings, const ServerReplyOptions &options)
 {
     out.bodyText = SecretRedaction::quoteServerText(out.body);
-    if (out.networkFailed())
+    if (out.networkFailed() || !options.parseBody)
         return;
+    parseServerReplyBody(out);
+    judgeServerReply(out, settings, options);
+}
 
+void parseServerReplyBody(ServerReply &out)
+{
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(out.body, &parseError);
     out.isJson = parseError.error == QJsonParseError::NoError;
-    if (out.isJson && document.isObject()) {
-        out.isObject = true;
-        out.object = document.object();
-    }
+    out.isObject = out.isJson && document.isObject();
+    out.object = out.isObject ? document.object() : QJsonObject();
+}
 
+void judgeServerReply(ServerReply &out, AppSettings *settings, const ServerReplyOptions &options)
+{
     using Classify = ServerReplyOptions::Classify;
     if (options.classify == Classify::Always || (options.classify == Classify::JsonObjects && out.isObject))
         classifyServerReply(settings, out.httpStatus, out.object,

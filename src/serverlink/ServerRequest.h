@@ -119,6 +119,10 @@ struct ServerReplyOptions
     // Bodies longer than this are not read: the request is aborted and reported
     // as a failure (ServerReply::tooLarge).
     qint64 maxBodyBytes = kDefaultMaxBodyBytes;
+    // False: only the transport fields and the body are read; the caller parses
+    // the body elsewhere (parseServerReplyBody, any thread) and then calls
+    // judgeServerReply on the main thread. For bodies too big to parse there.
+    bool parseBody = true;
 };
 
 // Starts the deadline: a single-shot timer parented to the reply that, while
@@ -144,6 +148,11 @@ ServerReply readServerReply(QNetworkReply *reply, AppSettings *settings,
 // as options say. Touches no network object.
 void judgeServerReplyBody(ServerReply &out, AppSettings *settings,
                           const ServerReplyOptions &options = {});
+// For a body read with parseBody false, the two steps judgeServerReplyBody
+// would have run: parsing touches nothing but out, so it may run on any thread;
+// judging classifies (settings, main thread) and fills accepted and rejection.
+void parseServerReplyBody(ServerReply &out);
+void judgeServerReply(ServerReply &out, AppSettings *settings, const ServerReplyOptions &options = {});
 
 // Arms the deadline and the read limit and calls handler once with the read reply when it
 // finishes. context bounds the handler's lifetime like a connect() context.

@@ -45,15 +45,32 @@ void SnapshotSyncService::readMeta()
     }
 }
 
-void SnapshotSyncService::writeMeta()
+QByteArray SnapshotSyncService::metaBytes() const
 {
-    const QJsonObject meta{
+    return compactJson(QJsonObject{
         {QStringLiteral("schema"), QLatin1String(kMetaSchema)},
         {QStringLiteral("revision"), m_revision},
         {QStringLiteral("saved_at"), isoUtcNowMs()},
-    };
-    if (!writeFileAtomically(metaPath(), compactJson(meta)))
+    });
+}
+
+void SnapshotSyncService::writeMeta()
+{
+    if (!writeFileAtomically(metaPath(), metaBytes()))
         qCWarning(lcServerLink) << "cannot write" << metaPath();
+}
+
+bool SnapshotSyncService::writeSnapshotFiles(const QString &cachePath, const QByteArray &cache,
+                                             const QString &metaPath, const QByteArray &meta)
+{
+    if (!cache.isEmpty() && !writeFileAtomically(cachePath, cache)) {
+        qCWarning(lcServerLink) << "cannot write" << cachePath;
+        // The revision on disk stays with the cache on disk.
+        return false;
+    }
+    if (!meta.isEmpty() && !writeFileAtomically(metaPath, meta))
+        qCWarning(lcServerLink) << "cannot write" << metaPath;
+    return true;
 }
 
 bool SnapshotSyncService::storeSnapshot(const QJsonObject &root, const QString &revision)
@@ -61,19 +78,13 @@ bool SnapshotSyncService::storeSnapshot(const QJsonObject &root, const QString &
     if (!m_settings)
         return false;
     const bool moved = revision.isEmpty() || revision != m_revision || !QFileInfo(cachePath()).isFile();
-    if (moved && !writeFileAtomically(cachePath(), compactJson(root))) {
-        qCWarning(lcServerLink) << "cannot write" << cachePath();
-        // The revision on disk stays with the cache on disk.
-        if (!revision.isEmpty())
-            m_revision = revision;
-        return false;
-    }
-    if (!revision.isEmpty()) {
+    if (!revision.isEmpty())
         m_revision = revision;
-        writeMeta();
-    }
-    m_needFullSnapshot = false;
-    return true;
+    const bool ok = writeSnapshotFiles(cachePath(), moved ? compactJson(root) : QByteArray(), metaPath(),
+                                       revision.isEmpty() ? QByteArray() : metaBytes());
+    if (ok)
+        m_needFullSnapshot = false;
+    return ok;
 }
 
 void SnapshotSyncService::loadCachedSnapshot()
@@ -81,7 +92,18 @@ void SnapshotSyncService::loadCachedSnapshot()
     if (!m_settings)
         return;
     readMeta();
-    const QJsonObject cache = readJsonObjectFile(cachePath());
+    // A second load before the first came back makes the first one stale.
+    const quint64 ticket = ++m_cacheTicket;
+    const QString path = cachePath();
+    m_queue.submit<QJsonObject>([path] { return readJsonObjectFile(path); },
+                                [this, ticket](QJsonObject cache) {
+                                    if (ticket == m_cacheTicket)
+                                        onCacheRead(cache);
+                                });
+}
+
+void SnapshotSyncService::onCacheRead(const QJsonObject &cache)
+{
     if (cache.isEmpty()) {
         // Nothing to build on: the next poll asks for everything.
         m_revision.clear();
@@ -123,34 +145,47 @@ void SnapshotSyncService::refresh()
 
     QNetworkRequest request(url);
     applyRequestHeaders(request, m_settings, true);
-    ServerReplyOptions options;
-    options.timeoutMs = m_timeoutMs;
-    options.bodyAsFallbackMessage = true;
-    options.maxBodyBytes = kMaxSnapshotBytes;
     handleServerReply(m_network.get(request), this, m_settings,
-                      [this](const ServerReply &reply) { onReply(reply); }, options);
+                      [this](const ServerReply &reply) { onReplyRead(reply); }, replyOptions(m_timeoutMs));
+}
+
+void SnapshotSyncService::onReplyRead(ServerReply reply)
+{
+    if (reply.networkFailed()) {
+        onReply(reply);
+        return;
+    }
+    // The body may be many megabytes: parsed on the queue, judged back here.
+    m_queue.submit<ServerReply>(
+        [reply = std::move(reply)]() mutable {
+            parseServerReplyBody(reply);
+            return std::move(reply);
+        },
+        [this](ServerReply parsed) {
+            judgeServerReply(parsed, m_settings, replyOptions(m_timeoutMs));
+            onReply(parsed);
+        });
 }
 
 void SnapshotSyncService::onReply(const ServerReply &reply)
 {
-    setBusy(false);
     if (reply.timedOut) {
-        setStatus(QStringLiteral("Синхронизация: сервер не ответил вовремя"));
+        finishRequest(QStringLiteral("Синхронизация: сервер не ответил вовремя"));
         return;
     }
     if (reply.networkFailed()) {
-        setStatus(QStringLiteral("Синхронизация: ошибка сети: %1").arg(describeNetworkError(reply.errorText)));
+        finishRequest(QStringLiteral("Синхронизация: ошибка сети: %1").arg(describeNetworkError(reply.errorText)));
         return;
     }
     if (!reply.isObject) {
-        setStatus(reply.httpStatus == 0
-                      ? QStringLiteral("Синхронизация: сервер вернул не JSON")
-                      : QStringLiteral("Синхронизация: сервер вернул не JSON (HTTP %1)").arg(reply.httpStatus));
+        finishRequest(reply.httpStatus == 0
+                          ? QStringLiteral("Синхронизация: сервер вернул не JSON")
+                          : QStringLiteral("Синхронизация: сервер вернул не JSON (HTTP %1)").arg(reply.httpStatus));
         return;
     }
     if (!reply.accepted) {
-        setStatus(QStringLiteral("Синхронизация: сервер отклонил запрос: %1")
-                      .arg(describeServerStatus(reply.rejection)));
+        finishRequest(QStringLiteral("Синхронизация: сервер отклонил запрос: %1")
+                          .arg(describeServerStatus(reply.rejection)));
         return;
     }
 
@@ -159,29 +194,61 @@ void SnapshotSyncService::onReply(const ServerReply &reply)
         const QString newRevision = root.contains(QLatin1String("revision"))
             ? jsonToText(root.value(QLatin1String("revision")))
             : m_revision;
-        if (!newRevision.isEmpty()) {
-            m_revision = newRevision;
-            writeMeta();
+        if (newRevision.isEmpty()) {
+            finishRequest(QStringLiteral("Сервер: изменений нет"));
+            return;
         }
-        setStatus(QStringLiteral("Сервер: изменений нет"));
-        Q_EMIT changed();
+        m_revision = newRevision;
+        // Behind any cache write still queued, so the revision never runs ahead of the cache.
+        const QString path = metaPath();
+        m_queue.submit<bool>([path, meta = metaBytes()] { return writeSnapshotFiles({}, {}, path, meta); },
+                             [this](bool) { finishRequest(QStringLiteral("Сервер: изменений нет")); });
         return;
     }
 
     const QJsonValue snapshot = root.value(QLatin1String("snapshot"));
     if (root.contains(QLatin1String("snapshot")) && snapshot.toObject().isEmpty()) {
-        setStatus(QStringLiteral("Сервер: пустой снимок"));
+        finishRequest(QStringLiteral("Сервер: пустой снимок"));
         return;
     }
 
     QString newRevision = jsonToText(root.value(QLatin1String("revision")));
     if (newRevision.isEmpty())
         newRevision = jsonToText(snapshot.toObject().value(QLatin1String("revision")));
-    storeSnapshot(root, newRevision);
+    const bool moved = newRevision.isEmpty() || newRevision != m_revision || !QFileInfo(cachePath()).isFile();
+    if (!newRevision.isEmpty())
+        m_revision = newRevision;
+    // The body is the reply object as the server sent it: stored as it came, not
+    // serialised again. Announced once it is on disk.
+    const QByteArray cache = moved ? reply.body : QByteArray();
+    const QByteArray meta = newRevision.isEmpty() ? QByteArray() : metaBytes();
+    m_queue.submit<bool>(
+        [cachePath = cachePath(), cache, metaPath = metaPath(), meta] {
+            return writeSnapshotFiles(cachePath, cache, metaPath, meta);
+        },
+        [this, root](bool stored) {
+            if (stored)
+                m_needFullSnapshot = false;
+            finishRequest(QStringLiteral("Синхронизация: данные обновлены"));
+            Q_EMIT snapshotReady(root, false);
+        });
+}
 
-    setStatus(QStringLiteral("Синхронизация: данные обновлены"));
+ServerReplyOptions SnapshotSyncService::replyOptions(int timeoutMs)
+{
+    ServerReplyOptions options;
+    options.timeoutMs = timeoutMs;
+    options.bodyAsFallbackMessage = true;
+    options.maxBodyBytes = kMaxSnapshotBytes;
+    options.parseBody = false;
+    return options;
+}
+
+void SnapshotSyncService::finishRequest(const QString &status)
+{
+    setBusy(false);
+    setStatus(status);
     Q_EMIT changed();
-    Q_EMIT snapshotReady(root, false);
 }
 
 void SnapshotSyncService::setStatus(const QString &text)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/BackgroundQueue.h"
+
 #include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QObject>
@@ -9,6 +11,7 @@
 class AppSettings;
 class Journal;
 struct ServerReply;
+struct ServerReplyOptions;
 
 // Keeps the client's copy of the tenant's working data in step with the
 // server: polls the snapshot endpoint with the revision it holds, stores every
@@ -16,6 +19,9 @@ struct ServerReply;
 // announces it with snapshotReady. Scene name "snapshotSync". The cache is
 // written first and atomically, the revision only after it: a crash at any
 // moment leaves a revision no newer than the cache, never a revision without one.
+// Parsing a reply or the cache and writing the cache happen on a background queue,
+// so a big snapshot never stalls the window; snapshotReady comes on the main
+// thread, in the order the snapshots were read.
 class SnapshotSyncService : public QObject
 {
     Q_OBJECT
@@ -40,9 +46,15 @@ public:
     QString metaPath() const;
     void setRequestTimeoutMs(int ms) { m_timeoutMs = ms; }
 
-    // Stores a snapshot the server sent: the cache (only when the revision moved
-    // or no cache exists), then the revision. False when the cache could not be written.
+    // Stores a snapshot the server sent, on the calling thread: the cache (only
+    // when the revision moved or no cache exists), then the revision. False when
+    // the cache could not be written.
     bool storeSnapshot(const QJsonObject &root, const QString &revision);
+
+    // True while a reply or the cache is being parsed or the cache written.
+    bool backgroundBusy() const { return m_queue.busy(); }
+    // Blocks until the queued parses and writes have run (tests, shutdown).
+    void waitForBackground() { m_queue.waitForJobs(); }
 
     Q_INVOKABLE void loadCachedSnapshot();
     Q_INVOKABLE void refresh();
@@ -54,7 +66,15 @@ Q_SIGNALS:
 private:
     void readMeta();
     void writeMeta();
+    QByteArray metaBytes() const;
+    // Writes the cache and then, when that worked, the metadata.
+    static bool writeSnapshotFiles(const QString &cachePath, const QByteArray &cache,
+                                   const QString &metaPath, const QByteArray &meta);
+    void onCacheRead(const QJsonObject &cache);
+    void onReplyRead(ServerReply reply);
     void onReply(const ServerReply &reply);
+    void finishRequest(const QString &status);
+    static ServerReplyOptions replyOptions(int timeoutMs);
     void setStatus(const QString &text);
     void setBusy(bool value);
 
@@ -66,4 +86,7 @@ private:
     QString m_status;
     QString m_revision;
     bool m_needFullSnapshot = true;
+    quint64 m_cacheTicket = 0;
+    // Declared last: destroyed first, so no job outlives the members it reports to.
+    BackgroundQueue m_queue;
 };

@@ -386,6 +386,11 @@ void AppSettings::resetMachineSettings()
 
 bool AppSettings::applyServerPayload(const QVariantMap &payload)
 {
+    return applyServerPayloadObject(QJsonObject::fromVariantMap(payload));
+}
+
+bool AppSettings::applyServerPayloadObject(const QJsonObject &payload)
+{
     const QJsonObject patch = ServerPayloadPatch::extract(payload);
     if (patch.isEmpty())
         return false;

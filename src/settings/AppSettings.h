@@ -271,6 +271,8 @@ public:
 
     // Server-sent configuration and the page questions of the scene.
     Q_INVOKABLE bool applyServerPayload(const QVariantMap &payload);
+    // The same for a parsed reply or snapshot, without turning it into variants first.
+    bool applyServerPayloadObject(const QJsonObject &payload);
     Q_INVOKABLE bool pageVisible(const QString &key) const;
     Q_INVOKABLE bool pageEnabled(const QString &key) const;
     Q_INVOKABLE QString pageTitle(const QString &key) const;

@@ -138,7 +138,7 @@ private Q_SLOTS:
 
         // A root without orders empties the model too.
         model.applySnapshot({{"orders", ordersObject()}});
-        model.applySnapshot({{"revision", "9"}});
+        model.applySnapshot(QVariantMap{{"revision", "9"}});
         QCOMPARE(model.count(), 0);
     }
 };

@@ -110,7 +110,7 @@ private Q_SLOTS:
 
         // The server's archive (with our events) comes back with the snapshot.
         QSignalSpy changed(&store, &PrintArchiveStore::changed);
-        store.applySnapshotRoot(snapshotFromServer(box));
+        store.applySnapshotRoot(QJsonObject::fromVariantMap(snapshotFromServer(box)));
         QVERIFY(changed.count() >= 1);
         int ours = 0;
         for (const QVariant &event : store.recentEvents())
@@ -224,9 +224,9 @@ private Q_SLOTS:
                                     {"archiveStats", QVariantMap{{"todayPrints", 2}, {"todayAreaM2", "1,5"},
                                                                  {"monthAreaM2", 7.25}, {"ozon_area", 0.5},
                                                                  {"previous_month_area", 3}}}};
-        store.applySnapshotRoot(withStats);
+        store.applySnapshotRoot(QJsonObject::fromVariantMap(withStats));
         const QVariantList asObject = store.recentEvents();
-        store.applySnapshotRoot({{"snapshot", QVariantMap{{"archive", events}}}});
+        store.applySnapshotRoot(QJsonObject::fromVariantMap({{"snapshot", QVariantMap{{"archive", events}}}}));
         QCOMPARE(store.recentEvents(), asObject);
         QCOMPARE(asObject.size(), 3);
         QCOMPARE(asObject.first().toMap().value("maket").toString(), QStringLiteral("C")); // newest first
@@ -235,7 +235,7 @@ private Q_SLOTS:
         QCOMPARE(store.selectedDateEvents().size(), 2);
         QCOMPARE(store.serverStats().value("todayCount").toInt(), 0); // the second root had none
 
-        store.applySnapshotRoot(withStats);
+        store.applySnapshotRoot(QJsonObject::fromVariantMap(withStats));
         const QVariantMap stats = store.serverStats();
         QCOMPARE(stats.value("todayCount").toInt(), 2);
         QCOMPARE(stats.value("todayArea").toDouble(), 1.5);
@@ -265,7 +265,7 @@ private Q_SLOTS:
         QCOMPARE(changed.count(), 4);
 
         // The employees key is read when there is no archive.
-        store.applySnapshotRoot({{"employees", QVariantMap{{"events", events.mid(0, 1)}}}});
+        store.applySnapshotRoot(QJsonObject::fromVariantMap({{"employees", QVariantMap{{"events", events.mid(0, 1)}}}}));
         QCOMPARE(store.recentEvents().size(), 1);
     }
 };

@@ -161,7 +161,9 @@ private Q_SLOTS:
         QCOMPARE(restarted.revision(), QStringLiteral("43"));
         QSignalSpy cached(&restarted, &SnapshotSyncService::snapshotReady);
         restarted.loadCachedSnapshot();
+        QVERIFY(cached.wait(10000)); // read and parsed off the main thread
         QCOMPARE(cached.count(), 1);
+        QCOMPARE(cached.first().first().toJsonObject(), readJsonObjectFile(sync.cachePath()));
         QCOMPARE(cached.first().at(1).toBool(), true);
         QCOMPARE(restarted.status(), QStringLiteral("Синхронизация: локальный кеш применен"));
     }
@@ -182,7 +184,7 @@ private Q_SLOTS:
         cache.write("[1,2]");
         cache.close();
         sync.loadCachedSnapshot();
-        QCOMPARE(sync.status(), QStringLiteral("Синхронизация: локального кеша нет"));
+        QTRY_COMPARE_WITH_TIMEOUT(sync.status(), QStringLiteral("Синхронизация: локального кеша нет"), 10000);
 
         box.setUpDemoDevice();
         sync.setRequestTimeoutMs(250);
