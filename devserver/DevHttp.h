@@ -40,6 +40,8 @@ struct DevResponse
     int status = 200;
     QByteArray body;
     QByteArray contentType = "application/json";
+    // A note for the request's journal entry (what the answer changed), if any.
+    QString outcome;
 
     static DevResponse json(const QJsonObject &object, int status = 200);
     static DevResponse raw(const QByteArray &body, int status = 200,

@@ -4,6 +4,7 @@
 #include "routes/DevToolRoutes.h"
 #include "routes/EventRoutes.h"
 #include "routes/FeedRoutes.h"
+#include "routes/IssueDevRoutes.h"
 #include "routes/OnboardingRoutes.h"
 #include "routes/ProductionRoutes.h"
 #include "routes/ScriptRoutes.h"
@@ -78,6 +79,7 @@ DevServer::DevServer(QObject *parent)
     addRouteSet(std::make_unique<StockRoutes>());
     addRouteSet(std::make_unique<StaffRoutes>());
     addRouteSet(std::make_unique<ScriptRoutes>());
+    addRouteSet(std::make_unique<IssueDevRoutes>());
     seed();
 }
 
@@ -125,6 +127,7 @@ void DevServer::reset()
 {
     m_journal.clear();
     m_faults.clear();
+    m_issueDrift.reset();
     seed();
     markChanged();
 }
@@ -340,7 +343,7 @@ DevResponse DevServer::authenticate(DevRequest &request, bool *passed)
 void DevServer::send(QHttpServerResponder &responder, const DevResponse &response, qint64 seq)
 {
     if (seq > 0)
-        m_journal.setStatus(seq, response.status);
+        m_journal.setStatus(seq, response.status, response.outcome);
     QTcpSocket *socket = responder.socket();
     if (!socket || socket->state() != QAbstractSocket::ConnectedState)
         return;

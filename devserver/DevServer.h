@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DemoIssueDrift.h"
 #include "DevFaults.h"
 #include "DevHttp.h"
 #include "DevJournal.h"
@@ -70,6 +71,8 @@ public:
     DevStore &store() { return m_store; }
     DevJournal &journal() { return m_journal; }
     DevFaults &faults() { return m_faults; }
+    // Moves the tenants' bugs and defects on (off until setEvery or "/__dev/issues").
+    DemoIssueDrift &issueDrift() { return m_issueDrift; }
 
 protected:
     bool handleRequest(const QHttpServerRequest &request, QTcpSocket *socket) override;
@@ -94,6 +97,7 @@ private:
     DevStore m_store;
     DevJournal m_journal;
     DevFaults m_faults;
+    DemoIssueDrift m_issueDrift;
     QHash<QString, std::vector<Route>> m_routes;
     QHash<QString, DevEventHandler> m_eventHandlers;
     std::vector<std::unique_ptr<DevRouteSet>> m_routeSets;

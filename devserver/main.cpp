@@ -31,10 +31,14 @@ int main(int argc, char *argv[])
                                    QStringLiteral("file"));
     QCommandLineOption demoOption(QStringLiteral("demo"), QStringLiteral("Seed the demo tenant (default)."));
     QCommandLineOption emptyOption(QStringLiteral("no-demo"), QStringLiteral("Start without the demo tenant."));
-    parser.addOptions({portOption, stateOption, demoOption, emptyOption});
+    QCommandLineOption issuesOption(QStringLiteral("issues-every"),
+                                    QStringLiteral("Move bugs and defects on every N snapshots (default 12, 0 = never)."),
+                                    QStringLiteral("n"), QStringLiteral("12"));
+    parser.addOptions({portOption, stateOption, demoOption, emptyOption, issuesOption});
     parser.process(app);
 
     DevServer server;
+    server.issueDrift().setEvery(parser.value(issuesOption).toInt());
     if (parser.isSet(emptyOption) && !parser.isSet(demoOption)) {
         server.setDemoEnabled(false);
         server.reset();

@@ -85,7 +85,8 @@ void DevToolRoutes::registerRoutes(DevServer &server)
             QStringLiteral("GET /__dev/faults"), QStringLiteral("POST /__dev/faults"),
             QStringLiteral("POST /__dev/faults/clear"), QStringLiteral("POST /__dev/reset"),
             QStringLiteral("GET /__dev/state"), QStringLiteral("GET /__dev/tenant?tenant_id="),
-            QStringLiteral("POST /__dev/tenant"), QStringLiteral("POST /__dev/release")};
+            QStringLiteral("POST /__dev/tenant"), QStringLiteral("POST /__dev/release"),
+            QStringLiteral("GET /__dev/issues"), QStringLiteral("POST /__dev/issues")};
         return DevResponse::ok({{QStringLiteral("endpoints"), QJsonArray::fromStringList(endpoints)}});
     };
     add("GET", "/__dev", index);

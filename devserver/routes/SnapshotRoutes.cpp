@@ -16,17 +16,22 @@ QJsonObject SnapshotRoutes::buildSnapshot(const DevTenant &tenant)
 
 void SnapshotRoutes::registerRoutes(DevServer &server)
 {
+    DevServer *srv = &server;
     server.addRoute(QStringLiteral("GET"), QStringLiteral("/api/client-snapshot"), DevAuth::Tenant,
-                    [](DevRequest &request) {
-        const DevTenant &tenant = *request.tenant;
+                    [srv](DevRequest &request) {
+        DevTenant &tenant = *request.tenant;
+        srv->issueDrift().onSnapshot(tenant);
+        const QString outcome = srv->issueDrift().takePending(tenant.id);
         const bool full = request.queryValue(QStringLiteral("refresh")) == QLatin1String("1");
         const QString since = request.queryValue(QStringLiteral("since_rev"));
         if (!full && !since.isEmpty() && since == tenant.revisionText()) {
             return DevResponse::ok({{QStringLiteral("changed"), false},
                                     {QStringLiteral("revision"), tenant.revisionText()}});
         }
-        return DevResponse::ok({{QStringLiteral("changed"), true},
-                                {QStringLiteral("revision"), tenant.revisionText()},
-                                {QStringLiteral("snapshot"), buildSnapshot(tenant)}});
+        DevResponse response = DevResponse::ok({{QStringLiteral("changed"), true},
+                                                {QStringLiteral("revision"), tenant.revisionText()},
+                                                {QStringLiteral("snapshot"), buildSnapshot(tenant)}});
+        response.outcome = outcome;
+        return response;
     });
 }

@@ -27,6 +27,7 @@ ClientServices::ClientServices(AppSettings &settings, EventLogModel &eventLog, Q
     , m_scanners{&m_scanner1, &m_scanner2, &m_scanner3, &m_scanner4, &m_scanner5, &m_scanner6}
     , m_rfidService(&m_settings, &m_eventLog, &m_serialPorts)
     , m_localTools(&m_settings, &m_eventLog)
+    , m_issuesLive(&m_settings, &m_eventLog)
     , m_scriptRuntime(&m_settings, &m_eventLog)
     , m_scriptCommands(&m_settings, &m_eventLog, &m_scriptRuntime)
     , m_supplyLabels(&m_settings, &m_eventLog)
@@ -37,6 +38,7 @@ ClientServices::ClientServices(AppSettings &settings, EventLogModel &eventLog, Q
     , m_employeeWorkspace(&m_settings, &m_eventLog)
     , m_printArchive(&m_settings, &m_eventLog)
     , m_consumables(&m_settings, &m_eventLog)
+    , m_dashboard(&m_settings, &m_eventLog, &m_printArchive, &m_employeeWorkspace, &m_issuesLive)
     , m_gsConfirm(&m_settings)
     , m_uidPrintService(&m_settings, &m_eventLog, &m_gsConfirm, &m_printArchive)
     , m_supplies(&m_settings, &m_eventLog)
@@ -128,6 +130,7 @@ void ClientServices::publish(QQmlContext *context)
     context->setContextProperty(QStringLiteral("warehouseYmModel"), &m_warehouseYm);
     context->setContextProperty(QStringLiteral("tenantProfile"), &m_tenantProfile);
     context->setContextProperty(QStringLiteral("employeeWorkspace"), &m_employeeWorkspace);
+    context->setContextProperty(QStringLiteral("dashboard"), &m_dashboard);
     context->setContextProperty(QStringLiteral("printArchiveStore"), &m_printArchive);
     context->setContextProperty(QStringLiteral("uidPrintService"), &m_uidPrintService);
     context->setContextProperty(QStringLiteral("consumablesService"), &m_consumables);
@@ -137,6 +140,7 @@ void ClientServices::publish(QQmlContext *context)
     context->setContextProperty(QStringLiteral("identityService"), &m_identityService);
     context->setContextProperty(QStringLiteral("rfidService"), &m_rfidService);
     context->setContextProperty(QStringLiteral("localTools"), &m_localTools);
+    context->setContextProperty(QStringLiteral("issuesLive"), &m_issuesLive);
     context->setContextProperty(QStringLiteral("scriptRuntime"), &m_scriptRuntime);
     context->setContextProperty(QStringLiteral("supplyLabels"), &m_supplyLabels);
     context->setContextProperty(QStringLiteral("clientNoticesService"), &m_clientNotices);
@@ -194,7 +198,7 @@ void ClientServices::applySnapshotRoot(const QJsonObject &root)
     m_consumables.applySnapshotRoot(root);
     m_printArchive.applySnapshotRoot(map);
     m_employeeWorkspace.applySnapshotRoot(root);
-    // issuesLive goes here
+    m_issuesLive.applySnapshotRoot(root);
     refreshDashboard();
 }
 
@@ -207,7 +211,7 @@ void ClientServices::reloadWarehouses()
 
 void ClientServices::refreshDashboard()
 {
-    // The dashboard summary refreshes here once it exists.
+    m_dashboard.refresh();
 }
 
 void ClientServices::onSettingsChanged()

@@ -6,7 +6,9 @@
 #include "devices/RfidScannerService.h"
 #include "devices/SerialPortWatcher.h"
 #include "feeds/ClientNoticesService.h"
+#include "feeds/RealtimeIssuesService.h"
 #include "feeds/ReleaseNotesService.h"
+#include "production/DashboardSummary.h"
 #include "production/OrdersApiService.h"
 #include "production/OrdersModel.h"
 #include "production/PrintArchiveStore.h"
@@ -95,6 +97,7 @@ private:
     QList<ComScannerService *> m_scanners;
     RfidScannerService m_rfidService;
     LocalToolsService m_localTools;
+    RealtimeIssuesService m_issuesLive;
     ScriptRuntimeService m_scriptRuntime;
     ScriptCommandSyncService m_scriptCommands;
     SupplyLabelsService m_supplyLabels;
@@ -113,6 +116,7 @@ private:
     EmployeeWorkspaceStore m_employeeWorkspace;
     PrintArchiveStore m_printArchive;
     ConsumablesService m_consumables;
+    DashboardSummary m_dashboard;
     GsConfirmClient m_gsConfirm;
     UidPrintService m_uidPrintService;
     SupplyListModel m_supplies;
