@@ -1,5 +1,5 @@
 import QtQuick
-import "../PageLogic.js" as PageLogic
+import "../ShellLogic.js" as Logic
 
 IssueFeed {
     id: page
@@ -8,9 +8,10 @@ IssueFeed {
     totalValue: issuesLive.bugsValue
     rows: issuesLive.bugsRows
     selectedIndex: shell ? shell.selectedBugIndex : -1
-    fallbackUrl: PageLogic.firstText({ a: appSettings.serverLink("staff_bugs_url"),
-                                       b: appSettings.serverLink("manager_bugs_url"),
-                                       c: appSettings.serverLink("manager_url") }, ["a", "b", "c"])
+    // The same portal the footer's "Нашёл баг" opens.
+    fallbackUrl: Logic.firstNonEmpty([appSettings.serverLink("staff_bugs_url"),
+                                      appSettings.serverLink("manager_bugs_url"),
+                                      appSettings.serverLink("manager_url")], Logic.fallbackBugPortalUrl)
     emptyTitle: "Багов нет"
     emptyHint: "Новые баги появятся здесь автоматически."
     onSelectRequested: function (index) {

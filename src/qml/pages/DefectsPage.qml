@@ -1,5 +1,5 @@
 import QtQuick
-import "../PageLogic.js" as PageLogic
+import "../ShellLogic.js" as Logic
 
 IssueFeed {
     id: page
@@ -8,9 +8,9 @@ IssueFeed {
     totalValue: issuesLive.defectsValue
     rows: issuesLive.defectsRows
     selectedIndex: shell ? shell.selectedDefectIndex : -1
-    fallbackUrl: PageLogic.firstText({ a: appSettings.serverLink("staff_defects_url"),
-                                       b: appSettings.serverLink("manager_defects_url"),
-                                       c: appSettings.serverLink("manager_url") }, ["a", "b", "c"])
+    fallbackUrl: Logic.firstNonEmpty([appSettings.serverLink("staff_defects_url"),
+                                      appSettings.serverLink("manager_defects_url"),
+                                      appSettings.serverLink("manager_url")], "")
     emptyTitle: "Брака нет"
     emptyHint: "Новые карточки брака появятся здесь автоматически."
     onSelectRequested: function (index) {

@@ -94,7 +94,11 @@ Item {
 
             GlassPanel {
                 Layout.fillHeight: true
-                Layout.preferredWidth: Math.max(420, feed.width * 0.46)
+                // A fixed share, so the detail's content never squeezes the list.
+                readonly property real share: Math.max(400, Math.round(feed.width * 0.44))
+                Layout.preferredWidth: share
+                Layout.minimumWidth: share
+                Layout.maximumWidth: share
                 contentMargin: 8
 
                 ListView {
