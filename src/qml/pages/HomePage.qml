@@ -16,8 +16,9 @@ Item {
         property string iconName: ""
         property string value: ""
         property string delta: ""
-        Layout.fillWidth: true
-        Layout.preferredHeight: 132
+        // Three equal columns whatever the length of the values.
+        width: parent ? (parent.width - 2 * 16) / 3 : 0
+        height: 118
         contentMargin: 18
 
         ColumnLayout {
@@ -57,11 +58,11 @@ Item {
         anchors.fill: parent
         spacing: 16
 
-        GridLayout {
+        Grid {
+            id: figures
             Layout.fillWidth: true
             columns: 3
-            columnSpacing: 16
-            rowSpacing: 16
+            spacing: 16
 
             FigureCard {
                 title: "Активный сотрудник"
@@ -165,14 +166,6 @@ Item {
                         }
                     }
                     Item { Layout.fillHeight: true }
-                    Flow {
-                        Layout.fillWidth: true
-                        spacing: 8
-                        StatusPill { label: "Сканер"; value: dashboard.scannerStatus; iconName: "search"; accent: "#7ECFFF"; subtle: true }
-                        StatusPill { label: "GS"; value: dashboard.gsStatus; accent: "#8EE3BF"; subtle: true }
-                        StatusPill { label: "Склады"; value: dashboard.warehouseStatus; iconName: "warehouse"; accent: "#CDB7FF"; subtle: true }
-                        StatusPill { label: "Скрипты"; value: dashboard.scriptsStatus; iconName: "scripts"; accent: "#F4C16D"; subtle: true }
-                    }
                 }
             }
 
