@@ -208,7 +208,6 @@ Item {
                                 compact: true
                                 text: "-1"
                                 enabled: supplyRow.qty > 1
-                                Layout.preferredWidth: 48
                                 onClicked: suppliesModel.changeQty(supplyRow.index, -1)
                             }
                             Text {
@@ -222,7 +221,6 @@ Item {
                             GlassActionButton {
                                 compact: true
                                 text: "+1"
-                                Layout.preferredWidth: 48
                                 onClicked: suppliesModel.changeQty(supplyRow.index, 1)
                             }
                             GlassActionButton {
@@ -418,8 +416,9 @@ Item {
                         Layout.fillWidth: true
                         placeholderText: supplyLabels.selectedMarketplace === "ozon" ? "Артикул OZON" : "Артикул WB"
                     }
-                    RowLayout {
+                    ColumnLayout {
                         Layout.fillWidth: true
+                        Layout.topMargin: 4
                         spacing: 8
                         GlassActionButton {
                             Layout.fillWidth: true
@@ -438,6 +437,11 @@ Item {
                 }
             }
         }
+    }
+
+    onVisibleChanged: {
+        if (!visible)
+            clearDialog.close()
     }
 
     // Clearing loses the whole buffer: ask first.
@@ -471,8 +475,8 @@ Item {
                 }
                 Text {
                     Layout.fillWidth: true
-                    text: "Будут удалены " + suppliesModel.uniqueCount + " позиций (" + suppliesModel.totalCount
-                          + " шт.). Экспортируй CSV заранее, если список ещё нужен."
+                    text: "Позиций: " + suppliesModel.uniqueCount + ", всего " + suppliesModel.totalCount
+                          + " шт. Экспортируй CSV заранее, если список ещё нужен."
                     font.pixelSize: 13
                     color: "#FFCAD4"
                     wrapMode: Text.Wrap
