@@ -39,7 +39,7 @@ QList<ScreenshotState> screenshotStates()
         states.append({QStringLiteral("page-") + page, QStringLiteral("pageKey = '%1'").arg(page), {}, {}});
 
     // Work pages in their states.
-    states.append({QStringLiteral("page-defects-selected"), QStringLiteral("pageKey = 'defects'; selectedDefectIndex = 1"),
+    states.append({QStringLiteral("page-defects-selected"), QStringLiteral("pageKey = 'defects'; selectedDefectIndex = 0"),
                    QStringLiteral("issuesLive.defectsRows.count > 1"), {}});
     states.append({QStringLiteral("page-bugs-selected"), QStringLiteral("pageKey = 'bugs'; selectedBugIndex = 0"),
                    QStringLiteral("issuesLive.bugsRows.count > 0"), {}});
@@ -66,6 +66,26 @@ QList<ScreenshotState> screenshotStates()
                    QStringLiteral("if (scriptRuntime.entries.length === 0) appSettings.addScriptEntry();"
                                   "scriptRuntime.refresh(); pageKey = 'scripts'"),
                    {}, {}});
+
+    // A real child process whose output fills the log and keeps running.
+    states.append({QStringLiteral("page-scripts-running"),
+                   QStringLiteral("scriptRuntime.refresh(); scriptTabIndex = scriptRuntime.entries.length - 1;"
+                                  "scriptRuntime.start(scriptTabIndex); pageKey = 'scripts'"),
+                   QStringLiteral("scriptRuntime.entryLog(scriptRuntime.entries.length - 1).indexOf('строка 60') >= 0"),
+                   [](ScreenshotBackend &backend) {
+                       const QString path = QDir(backend.settings.appDataDir()).filePath(QStringLiteral("tick.py"));
+                       QFile file(path);
+                       if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+                           file.write("import time\n"
+                                      "for i in range(1, 61):\n"
+                                      "    print(f'12:04:{i % 60:02d} выгрузка: строка {i}, отправлено {i * 3} шт.')\n"
+                                      "time.sleep(60)\n");
+                       file.close();
+                       backend.settings.addScriptEntry();
+                       const int index = int(backend.settings.scriptEntries().size()) - 1;
+                       backend.settings.setScriptEntryName(index, QStringLiteral("Выгрузка остатков"));
+                       backend.settings.setScriptEntryPath(index, path);
+                   }});
 
     states.append({QStringLiteral("device-scanner2"), QStringLiteral("sideDeviceMode = 'scanner2'"), {}, {}});
     states.append({QStringLiteral("device-rfid"), QStringLiteral("sideDeviceMode = 'rfid'"), {}, {}});
