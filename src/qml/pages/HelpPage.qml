@@ -9,7 +9,9 @@ Item {
     id: page
 
     property var shell: null
-    readonly property var sections: PageLogic.helpSections(appSettings.helpSections)
+    // Rebuilt only when the text of the sections changes, not on every settings change.
+    readonly property string sectionsJson: JSON.stringify(appSettings.helpSections)
+    readonly property var sections: PageLogic.helpSections(JSON.parse(sectionsJson))
 
     Flickable {
         id: flick
@@ -47,12 +49,13 @@ Item {
                 }
             }
 
-            GridLayout {
+            // Positioners, not layouts, around the Repeaters (see HomePage).
+            Grid {
+                id: sectionGrid
                 objectName: "helpSections"
                 Layout.fillWidth: true
                 columns: width > 1000 ? 3 : 2
-                columnSpacing: 16
-                rowSpacing: 16
+                spacing: 16
 
                 Repeater {
                     objectName: "helpSectionRepeater"
@@ -60,16 +63,14 @@ Item {
                     model: page.sections
                     delegate: GlassPanel {
                         required property var modelData
-                        Layout.fillWidth: true
-                        Layout.alignment: Qt.AlignTop
-                        Layout.preferredWidth: 1
+                        width: (sectionGrid.width - (sectionGrid.columns - 1) * sectionGrid.spacing) / sectionGrid.columns
                         contentMargin: 18
 
-                        ColumnLayout {
+                        Column {
                             width: parent.width
                             spacing: 10
                             Text {
-                                Layout.fillWidth: true
+                                width: parent.width
                                 text: modelData.title
                                 font.pixelSize: 17
                                 font.bold: true
@@ -80,7 +81,7 @@ Item {
                                 model: modelData.cards
                                 delegate: Rectangle {
                                     required property var modelData
-                                    Layout.fillWidth: true
+                                    width: parent ? parent.width : 0
                                     implicitHeight: cardColumn.implicitHeight + 24
                                     radius: 9
                                     color: "#101B2C"

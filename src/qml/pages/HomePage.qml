@@ -122,13 +122,18 @@ Item {
                         font.bold: true
                         color: "#F6FAFF"
                     }
+                    // A positioner, not a layout: a layout in Qt 6.4 may still touch the rows
+                    // a Repeater has just destroyed when the figures change.
+                    Column {
+                        Layout.fillWidth: true
+                        spacing: 12
                     Repeater {
                         // Four fixed entries: WB, OZON, FBO and the total.
                         model: dashboard.marketplaceSummary
                         delegate: Rectangle {
                             required property var modelData
-                            Layout.fillWidth: true
-                            implicitHeight: 44
+                            width: parent ? parent.width : 0
+                            height: 44
                             radius: 8
                             color: "#101827"
                             border.color: "#1F2D45"
@@ -164,6 +169,7 @@ Item {
                                 }
                             }
                         }
+                    }
                     }
                     Item { Layout.fillHeight: true }
                 }
