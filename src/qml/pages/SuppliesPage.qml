@@ -458,7 +458,7 @@ Item {
         Overlay.modal: Rectangle { color: "#B3081019" }
         background: Item {}
         contentItem: GlassPanel {
-            implicitHeight: 200
+            implicitHeight: 176
             fillColor: "#241520"
             strokeColor: "#FF9CB1"
             accentColor: "#FF7F9C"
