@@ -34,6 +34,7 @@ private Q_SLOTS:
     void helpFallsBackToBuiltInSections();
     void labelsMarketplaceChooser();
     void issueSelectionAndScrollSurviveSnapshots();
+    void pagesWithDataLoadWithoutWarnings();
 
 private:
     void loadScene(bool onboarded);
@@ -286,6 +287,25 @@ void TestScene::issueSelectionAndScrollSurviveSnapshots()
     QCOMPARE(eval(QStringLiteral("selectedDefectIndex")).toInt(), 0);
     snapshot(0);
     QCOMPARE(eval(QStringLiteral("selectedDefectIndex")).toInt(), -1);
+}
+
+void TestScene::pagesWithDataLoadWithoutWarnings()
+{
+    loadScene(true);
+    eval(QStringLiteral("suppliesModel.addMarketplaceBarcode('4600000000017', 'ozon', 2);"
+                        "appSettings.addScriptEntry(); scriptRuntime.refresh();"
+                        "issuesLive.applySnapshotRoot({bugs: [{id: 7, title: 'Сканер дублирует код', status: 'в работе',"
+                        " comment: 'первое;второе', photos: [{url: '/m/1.jpg'}, 'http://h/2.jpg'],"
+                        " responsible: 'Иван', culprit: 'кабель'}]})"));
+    QCOMPARE(eval(QStringLiteral("selectedBugIndex")).toInt(), 0);
+    for (const char *script : {"pageKey = 'scripts'", "pageKey = 'supplies'", "suppliesTab = 'labels'",
+                               "pageKey = 'bugs'", "pageKey = 'home'", "pageKey = 'help'"}) {
+        eval(QString::fromLatin1(script));
+        QTest::qWait(20);
+    }
+    auto *details = m_window->findChild<QQuickItem *>(QStringLiteral("bugDetailsLine"));
+    QVERIFY(details);
+    QCOMPARE(details->property("text").toString(), QStringLiteral("Виновник: кабель"));
 }
 
 int main(int argc, char *argv[])
