@@ -3,6 +3,8 @@
 //      scanReceived on the main thread (median and p99 over 1000 scans);
 //   2. resident memory of this process during a 30 s flood at full pty speed
 //      (15 s of noise without line ends, 15 s of endless lines) and after it.
+#include "BenchPty.h"
+
 #include "app/EventLogModel.h"
 #include "devices/ComScannerService.h"
 #include "devices/SerialPortWatcher.h"
@@ -30,27 +32,6 @@
 
 namespace {
 
-struct Pty
-{
-    int master = -1;
-    int slave = -1; // held open so the client's reconnects never hang the line up
-    QString path;
-};
-
-bool openPty(Pty *pty)
-{
-    pty->master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (pty->master < 0 || ::grantpt(pty->master) != 0 || ::unlockpt(pty->master) != 0)
-        return false;
-    pty->path = QString::fromLocal8Bit(::ptsname(pty->master));
-    pty->slave = ::open(::ptsname(pty->master), O_RDWR | O_NOCTTY | O_CLOEXEC);
-    termios tio {};
-    ::tcgetattr(pty->slave, &tio);
-    ::cfmakeraw(&tio);
-    ::tcsetattr(pty->slave, TCSANOW, &tio);
-    return pty->slave >= 0;
-}
-
 long rssKb()
 {
     QFile status(QStringLiteral("/proc/self/status"));
@@ -74,13 +55,6 @@ bool waitFor(ComScannerService &scanner, int ms)
     if (!scanner.connected())
         loop.exec();
     return scanner.connected();
-}
-
-double percentile(std::vector<qint64> sorted, double p)
-{
-    std::sort(sorted.begin(), sorted.end());
-    const size_t index = std::min(sorted.size() - 1, size_t(p * double(sorted.size() - 1) + 0.5));
-    return double(sorted.at(index)) / 1000.0;
 }
 
 void measureLatency(ComScannerService &scanner, const Pty &pty)

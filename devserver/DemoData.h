@@ -30,6 +30,8 @@ QJsonObject demoArchiveSection();   // "archive", "archive_stats"
 QJsonObject demoIssuesSection();    // "bugs", "defects" and their summaries
 QJsonObject demoStockSection();     // "boxes", "inks", "materials", "consumables", "warehouse_places"
 QJsonArray demoNotices();
+// Pending server tasks of "/api/client-artifacts": files, a hostile name, a label rename.
+QJsonArray demoArtifacts();
 
 // Dates relative to now, so the demo always looks current.
 QString demoDaysAgo(int days, int hour, int minute);

@@ -1,6 +1,7 @@
 #include "DemoScanOrders.h"
 
 #include "DemoData.h"
+#include "DevStore.h"
 
 #include <QJsonObject>
 
@@ -69,4 +70,19 @@ QStringList demoScanScenarioCodes()
     for (const ScenarioOrder &order : kScenario)
         codes << QLatin1String(order.code);
     return codes;
+}
+
+void addNewWbOrder(DevTenant &tenant, const QString &code)
+{
+    QJsonObject orders = tenant.data.value(QLatin1String("orders")).toObject();
+    QJsonArray items = orders.value(QLatin1String("items")).toArray();
+    QJsonObject row;
+    row.insert(QLatin1String("key"), QString(QStringLiteral("WB-") + code));
+    row.insert(QLatin1String("unique_no"), code);
+    row.insert(QLatin1String("barcode"), code);
+    row.insert(QLatin1String("marketplace"), QStringLiteral("WB"));
+    row.insert(QLatin1String("status"), QStringLiteral("new"));
+    items.append(row);
+    orders.insert(QLatin1String("items"), items);
+    tenant.data.insert(QLatin1String("orders"), orders);
 }

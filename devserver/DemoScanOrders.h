@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+struct DevTenant;
+
 // Orders with fixed codes, one per verdict the server gives to an order scan,
 // so tests and the demo can scan them by name (label files carry these codes):
 //   P01PACK2WB  WB, new          -> "packed", marketplace_pack ok (WB)
@@ -32,3 +34,6 @@ inline constexpr const char kLegacyPacked[] = "512346";
 QJsonArray demoScanScenarioOrders();
 // Every code above, in the order listed.
 QStringList demoScanScenarioCodes();
+// Adds a new WB order found by this code (as its unique number and barcode), so that a
+// scan of it is judged "packed"; tests and benchmarks use codes of their own this way.
+void addNewWbOrder(DevTenant &tenant, const QString &code);

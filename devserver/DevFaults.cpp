@@ -1,5 +1,7 @@
 #include "DevFaults.h"
 
+#include <QRandomGenerator>
+
 QJsonObject DevFault::toJson() const
 {
     QJsonObject object{
@@ -11,7 +13,10 @@ QJsonObject DevFault::toJson() const
         {QStringLiteral("block"), block},
         {QStringLiteral("message"), message},
         {QStringLiteral("times"), remaining},
+        {QStringLiteral("rate"), rate},
     };
+    if (delayMaxMs > delayMs)
+        object.insert(QStringLiteral("delay_max_ms"), delayMaxMs);
     if (!rawBody.isEmpty())
         object.insert(QStringLiteral("body"), QString::fromUtf8(rawBody));
     if (hasJsonBody)
@@ -32,6 +37,8 @@ DevFault DevFault::fromJson(const QJsonObject &object)
     fault.drop = object.value(QStringLiteral("drop")).toBool();
     fault.block = object.value(QStringLiteral("block")).toString().trimmed().toLower();
     fault.message = object.value(QStringLiteral("message")).toString();
+    fault.delayMaxMs = qMax(0, object.value(QStringLiteral("delay_max_ms")).toInt());
+    fault.rate = qBound(0.0, object.value(QStringLiteral("rate")).toDouble(1.0), 1.0);
     fault.remaining = object.value(QStringLiteral("times")).toInt(-1);
     if (fault.remaining == 0)
         fault.remaining = -1;
@@ -60,11 +67,30 @@ void DevFaults::clear(const QString &path)
     }
 }
 
+bool DevFault::matches(const QString &requestMethod, const QString &requestPath) const
+{
+    if (!method.isEmpty() && method != requestMethod)
+        return false;
+    if (path.endsWith(u'*'))
+        return requestPath.startsWith(QStringView(path).chopped(1));
+    return path == requestPath;
+}
+
+int DevFault::pickDelayMs() const
+{
+    if (delayMaxMs <= delayMs)
+        return delayMs;
+    return delayMs + int(QRandomGenerator::global()->bounded(delayMaxMs - delayMs + 1));
+}
+
 bool DevFaults::take(const QString &method, const QString &path, DevFault *out)
 {
     for (int i = 0; i < m_faults.size(); ++i) {
         DevFault &fault = m_faults[i];
-        if (fault.path != path || (!fault.method.isEmpty() && fault.method != method))
+        if (!fault.matches(method, path))
+            continue;
+        // A partial rate lets the other requests through untouched.
+        if (fault.rate < 1.0 && QRandomGenerator::global()->generateDouble() >= fault.rate)
             continue;
         if (out)
             *out = fault;

@@ -16,6 +16,16 @@ QString DevRequest::queryValue(const QString &key) const
     return query.queryItemValue(key, QUrl::FullyDecoded).trimmed();
 }
 
+QString DevRequest::deviceId() const
+{
+    QString id = json.value(QStringLiteral("device_id")).toString().trimmed();
+    if (id.isEmpty())
+        id = queryValue(QStringLiteral("device_id"));
+    if (id.isEmpty())
+        id = QString::fromUtf8(header("X-Device-Id")).trimmed();
+    return id;
+}
+
 QString DevRequest::apiKey() const
 {
     const QString direct = QString::fromUtf8(header("X-Api-Key")).trimmed();

@@ -9,6 +9,7 @@
 #include <QUrlQuery>
 
 #include <functional>
+#include <memory>
 #include <initializer_list>
 
 struct DevTenant;
@@ -33,6 +34,19 @@ struct DevRequest
     QString queryValue(const QString &key) const;
     // The API key from "X-Api-Key" or "Authorization: Bearer ...".
     QString apiKey() const;
+    // The device the request speaks for: "device_id" of the JSON body, else of the
+    // query, else the "X-Device-Id" header.
+    QString deviceId() const;
+};
+
+// A file body sent in pieces after the headers, as a slow link would: download progress
+// shows, and a cut-off transfer can be played.
+struct DevFileStream
+{
+    QString filePath;
+    qint64 chunkBytes = 64 * 1024;
+    int chunkDelayMs = 20;
+    qint64 cutAfter = -1;   // close the connection after this many body bytes (-1: never)
 };
 
 struct DevResponse
@@ -42,6 +56,7 @@ struct DevResponse
     QByteArray contentType = "application/json";
     // A note for the request's journal entry (what the answer changed), if any.
     QString outcome;
+    std::shared_ptr<DevFileStream> stream;   // when set, the body is this file
 
     static DevResponse json(const QJsonObject &object, int status = 200);
     static DevResponse raw(const QByteArray &body, int status = 200,

@@ -1,10 +1,12 @@
 #include "DevServer.h"
 
 #include "DemoData.h"
+#include "routes/ArtifactRoutes.h"
 #include "routes/DevToolRoutes.h"
 #include "routes/EventRoutes.h"
 #include "routes/FeedRoutes.h"
 #include "routes/IssueDevRoutes.h"
+#include "routes/NewMaketsRoutes.h"
 #include "routes/OnboardingRoutes.h"
 #include "routes/ProductionRoutes.h"
 #include "routes/ScriptRoutes.h"
@@ -56,6 +58,73 @@ QHttpServerResponder::StatusCode knownStatus(int status)
     return QHttpServerResponder::StatusCode::InternalServerError;
 }
 
+// Writes a file in chunks on a timer, then deletes itself; a cut closes the connection early.
+class FileStreamer : public QObject
+{
+public:
+    FileStreamer(QHttpServerResponder &&responder, const DevFileStream &stream, const QByteArray &contentType)
+        : m_responder(std::move(responder))
+        , m_stream(stream)
+        , m_file(stream.filePath)
+    {
+        QTcpSocket *socket = m_responder.socket();
+        setParent(socket);
+        if (!m_file.open(QIODevice::ReadOnly)) {
+            m_responder.write(QByteArray("{\"ok\":false,\"error\":\"file_missing\"}"),
+                              {{"Content-Type", "application/json"}},
+                              QHttpServerResponder::StatusCode::NotFound);
+            deleteLater();
+            return;
+        }
+        m_responder.writeStatusLine(QHttpServerResponder::StatusCode::Ok);
+        m_responder.writeHeaders({{"Content-Type", contentType},
+                                  {"Content-Length", QByteArray::number(m_file.size())}});
+        m_timer.setInterval(std::max(0, stream.chunkDelayMs));
+        connect(&m_timer, &QTimer::timeout, this, &FileStreamer::next);
+        m_timer.start();
+    }
+
+private:
+    void next()
+    {
+        QTcpSocket *socket = m_responder.socket();
+        if (!socket || socket->state() != QAbstractSocket::ConnectedState) {
+            m_timer.stop();
+            deleteLater();
+            return;
+        }
+        qint64 want = std::max<qint64>(1, m_stream.chunkBytes);
+        if (m_stream.cutAfter >= 0)
+            want = std::min(want, m_stream.cutAfter - m_sent);
+        const QByteArray chunk = want > 0 ? m_file.read(want) : QByteArray();
+        if (!chunk.isEmpty()) {
+            m_responder.writeBody(chunk);
+            m_sent += chunk.size();
+        }
+        const bool cut = m_stream.cutAfter >= 0 && m_sent >= m_stream.cutAfter && !m_file.atEnd();
+        if (cut) {
+            m_timer.stop();
+            socket->flush();
+            socket->disconnectFromHost();
+            deleteLater();
+        } else if (m_file.atEnd() || chunk.isEmpty()) {
+            m_timer.stop();
+            deleteLater();
+        }
+    }
+
+    QHttpServerResponder m_responder;
+    DevFileStream m_stream;
+    QFile m_file;
+    QTimer m_timer;
+    qint64 m_sent = 0;
+};
+
+void streamFile(QHttpServerResponder &&responder, const DevFileStream &stream, const QByteArray &contentType)
+{
+    new FileStreamer(std::move(responder), stream, contentType);
+}
+
 bool isDevPath(const QString &path)
 {
     return path == QLatin1String("/__dev") || path.startsWith(QLatin1String("/__dev/"));
@@ -79,7 +148,9 @@ DevServer::DevServer(QObject *parent)
     addRouteSet(std::make_unique<StockRoutes>());
     addRouteSet(std::make_unique<StaffRoutes>());
     addRouteSet(std::make_unique<ScriptRoutes>());
+    addRouteSet(std::make_unique<ArtifactRoutes>());
     addRouteSet(std::make_unique<IssueDevRoutes>());
+    addRouteSet(std::make_unique<NewMaketsRoutes>());
     seed();
 }
 
@@ -201,7 +272,8 @@ bool DevServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *soc
     const qint64 seq = m_journal.record(dev);
     DevFault fault;
     const bool faulty = m_faults.take(dev.method, dev.path, &fault);
-    if (faulty && fault.drop && fault.delayMs <= 0) {
+    const int delayMs = faulty ? fault.pickDelayMs() : 0;
+    if (faulty && fault.drop && delayMs <= 0) {
         m_journal.setStatus(seq, 0, QStringLiteral("dropped"));
         socket->abort();
         return true;
@@ -239,8 +311,8 @@ bool DevServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *soc
         process(dev, seq, *shared);
     };
 
-    if (faulty && fault.delayMs > 0)
-        QTimer::singleShot(fault.delayMs, this, std::move(run));
+    if (delayMs > 0)
+        QTimer::singleShot(delayMs, this, std::move(run));
     else
         run();
     return true;
@@ -347,6 +419,10 @@ void DevServer::send(QHttpServerResponder &responder, const DevResponse &respons
     QTcpSocket *socket = responder.socket();
     if (!socket || socket->state() != QAbstractSocket::ConnectedState)
         return;
+    if (response.stream) {
+        streamFile(std::move(responder), *response.stream, response.contentType);
+        return;
+    }
     responder.write(response.body, {{"Content-Type", response.contentType}},
                     knownStatus(response.status));
 }

@@ -170,6 +170,23 @@ PY
 fi
 echo "run-demo: demo scripts in $demo/scripts; queue commands with POST /__dev/scripts/command"
 
+# new layouts: the workshop folders (D:/…, C:/MijCtrl/…, the desktop on Windows) live under
+# .demo/workshop; the public disk is vorn-devserver; vorn-rip stands in for the RIP and writes
+# the ink report a few seconds after a layout lands in its hot folder. The demo task (a generated
+# 150 dpi layout, two strips) runs by itself; see  http://127.0.0.1:$port/__dev/newmakets
+export VORN_WORKSHOP_ROOT="$demo/workshop"
+export VORN_DISK_API_URL="http://127.0.0.1:$port"
+if [ -x "$bin/vorn-rip" ]; then
+  "$bin/vorn-rip" --root "$VORN_WORKSHOP_ROOT" --delay 3000 </dev/null >"$demo/rip.log" 2>&1 &
+  pids+=($!)
+  if command -v python3 >/dev/null; then
+    python3 -c 'import sys, urllib.request; urllib.request.urlopen(urllib.request.Request(sys.argv[1], data=b"{}", method="POST"), timeout=5)' \
+      "http://127.0.0.1:$port/__dev/newmakets/demo" >/dev/null 2>&1 ||
+      echo "run-demo: the demo layout task could not be queued" >&2
+  fi
+  echo "run-demo: new layouts in $VORN_WORKSHOP_ROOT (strips in D/ДЛЯ ОБОЕВ/Макеты ОБОИ 270/По полосам), RIP stand-in log $demo/rip.log"
+fi
+
 # display: a real one when there is one, else a virtual one with a screenshot.
 if [ -z "${DISPLAY:-}" ]; then
   export DISPLAY=:97

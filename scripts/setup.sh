@@ -18,6 +18,8 @@ packages=(
   xvfb xauth x11-apps imagemagick procps psmisc python3 ghostscript
   fonts-dejavu-core
   libqrencode-dev zbar-tools
+  clang libclang-rt-14-dev
+  libtiff-dev qt6-image-formats-plugins
 )
 
 missing=()

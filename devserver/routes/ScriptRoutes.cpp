@@ -9,16 +9,6 @@ namespace {
 
 constexpr int kMaxResults = 200;
 
-QString deviceOf(const DevRequest &request)
-{
-    QString id = request.json.value(QStringLiteral("device_id")).toString().trimmed();
-    if (id.isEmpty())
-        id = request.queryValue(QStringLiteral("device_id")).trimmed();
-    if (id.isEmpty())
-        id = QString::fromUtf8(request.header("X-Device-Id")).trimmed();
-    return id;
-}
-
 } // namespace
 
 QString ScriptRoutes::deviceKey(const QString &tenantId, const QString &deviceId)
@@ -28,7 +18,7 @@ QString ScriptRoutes::deviceKey(const QString &tenantId, const QString &deviceId
 
 DevResponse ScriptRoutes::poll(DevRequest &request)
 {
-    DeviceScripts &device = m_devices[deviceKey(request.tenant->id, deviceOf(request))];
+    DeviceScripts &device = m_devices[deviceKey(request.tenant->id, request.deviceId())];
     int limit = request.queryValue(QStringLiteral("limit")).toInt();
     if (limit <= 0)
         limit = 20;
@@ -47,7 +37,7 @@ DevResponse ScriptRoutes::report(DevRequest &request)
     const QString action = request.json.value(QStringLiteral("action")).toString().trimmed().toLower();
     if (action != QLatin1String("status"))
         return DevResponse::failure(400, QStringLiteral("bad_request"), QStringLiteral("Неизвестное действие"));
-    DeviceScripts &device = m_devices[deviceKey(request.tenant->id, deviceOf(request))];
+    DeviceScripts &device = m_devices[deviceKey(request.tenant->id, request.deviceId())];
     device.lastReport = request.json;
     device.lastReport.insert(QStringLiteral("received_at"),
                              QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs));

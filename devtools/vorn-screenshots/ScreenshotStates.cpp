@@ -25,7 +25,31 @@ void resetScreenshotBackend(ScreenshotBackend &backend)
     if (DevTenant *tenant = backend.server.store().tenantById(QString::fromLatin1(Demo::kTenantId)))
         tenant->blocked = false;
     backend.settings.setServiceBlockNotice(QString());
+    // Onboarding states take the identity away; every other state has the demo device.
+    backend.settings.setTenantId(QString::fromLatin1(Demo::kTenantId));
+    backend.settings.setDeviceId(QString::fromLatin1(Demo::kDeviceId));
+    backend.settings.setApiKey(QString::fromLatin1(Demo::kApiKey));
 }
+
+namespace {
+
+void forgetIdentity(ScreenshotBackend &backend)
+{
+    backend.settings.setTenantId(QString());
+    backend.settings.setDeviceId(QString());
+    backend.settings.setApiKey(QString());
+}
+
+// Onboarding is shown again for a connected device whose set-up was never finished.
+QString onboardingScript(int step, const QString &mode)
+{
+    return QStringLiteral("appSettings.apiKey = ''; appSettings.onboardingCompleted = false;"
+                          "onboardingAccountMode = '%1'; onboardingStep = %2")
+        .arg(mode)
+        .arg(step);
+}
+
+} // namespace
 
 // Add a row to get a picture build/screenshots/<name>.png.
 QList<ScreenshotState> screenshotStates()
@@ -127,5 +151,43 @@ QList<ScreenshotState> screenshotStates()
                    }});
     states.append({QStringLiteral("overlay-onboarding"), QStringLiteral("appSettings.onboardingCompleted = false"),
                    {}, {}});
+
+    // The first start: steps 0 to 2 before the device has an identity, then connected.
+    const struct
+    {
+        const char *name;
+        int step;
+        const char *mode;
+        bool connected;
+    } onboardingSteps[] = {
+        {"onboarding-0-greeting", 0, "", false},
+        {"onboarding-1-mode", 1, "", false},
+        {"onboarding-2-new", 2, "new", false},
+        {"onboarding-2-existing", 2, "existing", false},
+        {"onboarding-2-connected", 2, "existing", true},
+        {"onboarding-3-folders", 3, "new", true},
+        {"onboarding-4-devices", 4, "new", true},
+        {"onboarding-5-folder-check", 5, "new", true},
+        {"onboarding-6-final", 6, "new", true},
+    };
+    for (const auto &row : onboardingSteps) {
+        ScreenshotState state{QString::fromLatin1(row.name),
+                              onboardingScript(row.step, QString::fromLatin1(row.mode)), {}, {}};
+        if (!row.connected)
+            state.prepare = forgetIdentity;
+        states.append(state);
+    }
+
+    const QStringList settingsTabs{QStringLiteral("client"),  QStringLiteral("paths"),
+                                   QStringLiteral("devices"), QStringLiteral("cutters"),
+                                   QStringLiteral("server"),  QStringLiteral("scripts"),
+                                   QStringLiteral("qrwall")};
+    for (const QString &tab : settingsTabs)
+        states.append({QStringLiteral("settings-") + tab,
+                       QStringLiteral("if ('%1' === 'qrwall' && appSettings.wallBindings.length === 0)"
+                                      " appSettings.addWallBinding();"
+                                      "pageKey = 'settings'; settingsTab = '%1'")
+                           .arg(tab),
+                       {}, {}});
     return states;
 }

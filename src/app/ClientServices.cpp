@@ -1,5 +1,6 @@
 #include "app/ClientServices.h"
 
+#include "app/ScanRecognizers.h"
 #include "common/LogCategories.h"
 #include "common/WriteFailureMonitor.h"
 
@@ -33,6 +34,8 @@ ClientServices::ClientServices(AppSettings &settings, EventLogModel &eventLog, Q
     , m_supplyLabels(&m_settings, &m_eventLog)
     , m_clientNotices(&m_settings, &m_eventLog)
     , m_releaseNotes(&m_settings)
+    , m_artifactSync(&m_settings, &m_eventLog)
+    , m_newMakets(&m_settings, &m_eventLog)
     , m_snapshotSync(&m_settings, &m_eventLog)
     , m_configPush(&m_settings, &m_eventLog)
     , m_employeeWorkspace(&m_settings, &m_eventLog)
@@ -46,6 +49,8 @@ ClientServices::ClientServices(AppSettings &settings, EventLogModel &eventLog, Q
     , m_warehouseWb(&m_settings, &m_eventLog, &m_gsConfirm, &m_printArchive, QStringLiteral("wb"))
     , m_warehouseOzon(&m_settings, &m_eventLog, &m_gsConfirm, &m_printArchive, QStringLiteral("ozon"))
     , m_warehouseYm(&m_settings, &m_eventLog, &m_gsConfirm, &m_printArchive, QStringLiteral("ym"))
+    , m_scanRouter({&m_settings, &m_eventLog, &m_localTools, &m_employeeWorkspace, &m_consumables, &m_supplies,
+                    &m_warehouseWb, &m_warehouseOzon, &m_warehouseYm, &m_ordersApi, &m_uidPrintService})
     , m_heartbeat(&m_settings)
 {
     m_snapshotPollTimer.setInterval(kSnapshotPollMs);
@@ -67,6 +72,7 @@ ClientServices::~ClientServices() = default;
 void ClientServices::wire()
 {
     wireServerLink();
+    wireScans();
     connect(&m_printArchive, &PrintArchiveStore::changed, this, &ClientServices::refreshDashboard);
     connect(&m_uidPrintService, &UidPrintService::printed, this, &ClientServices::refreshDashboard);
     for (WarehouseFileModel *model : {&m_warehouseWb, &m_warehouseOzon, &m_warehouseYm})
@@ -94,6 +100,17 @@ void ClientServices::wireServerLink()
     m_heartbeat.setWriteFailures(&WriteFailureMonitor::global());
 }
 
+void ClientServices::wireScans()
+{
+    for (ComScannerService *scanner : std::as_const(m_scanners)) {
+        const QString key = ScanRecognizers::scannerKeyForIndex(scanner->slot());
+        connect(scanner, &ComScannerService::scanReceived, &m_scanRouter,
+                [this, key](const QString &raw) { m_scanRouter.handleHardwareScan(raw, key); });
+    }
+    connect(&m_rfidService, &RfidScannerService::cardReceived, &m_scanRouter, &ScanRouter::handleRfidCard);
+    connect(&m_ordersApi, &OrdersApiService::scanResultDetailed, &m_scanRouter, &ScanRouter::handleOrderScanResult);
+}
+
 void ClientServices::startServerLink(LinkStart occasion)
 {
     const bool afterSetup = occasion == LinkStart::AfterSetup;
@@ -104,7 +121,8 @@ void ClientServices::startServerLink(LinkStart occasion)
         scheduleDeviceStarts();
     m_clientNotices.start();
     m_scriptCommands.start();
-    // artifact sync and new layouts start here once they exist.
+    m_artifactSync.start();
+    m_newMakets.start();
     if (afterSetup)
         m_snapshotSync.loadCachedSnapshot();
     m_snapshotSync.refresh();
@@ -145,7 +163,10 @@ void ClientServices::publish(QQmlContext *context)
     context->setContextProperty(QStringLiteral("supplyLabels"), &m_supplyLabels);
     context->setContextProperty(QStringLiteral("clientNoticesService"), &m_clientNotices);
     context->setContextProperty(QStringLiteral("releaseNotes"), &m_releaseNotes);
+    context->setContextProperty(QStringLiteral("artifactSync"), &m_artifactSync);
+    context->setContextProperty(QStringLiteral("newMaketsService"), &m_newMakets);
     context->setContextProperty(QStringLiteral("snapshotSync"), &m_snapshotSync);
+    context->setContextProperty(QStringLiteral("scanRouter"), &m_scanRouter);
 }
 
 void ClientServices::start()
@@ -185,9 +206,11 @@ void ClientServices::ensureLinkTimersRun()
 
 void ClientServices::stopServerLink()
 {
+    m_newMakets.stop();
     m_configPushTimer.stop();
     m_snapshotPollTimer.stop();
     m_heartbeatTimer.stop();
+    m_artifactSync.stop();
 }
 
 void ClientServices::applySnapshotRoot(const QJsonObject &root)
@@ -236,6 +259,8 @@ void ClientServices::onSettingsChanged()
     m_snapshotSync.refresh();
     m_clientNotices.refresh();
     m_scriptCommands.start();
+    if (!m_artifactSync.isActive())
+        m_artifactSync.start();
     m_configPushTimer.start();
     ensureLinkTimersRun();
 }

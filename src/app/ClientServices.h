@@ -1,11 +1,14 @@
 #pragma once
 
 #include "app/EventLogModel.h"
+#include "app/ScanRouter.h"
 #include "consumables/ConsumablesService.h"
 #include "devices/ComScannerService.h"
 #include "devices/RfidScannerService.h"
 #include "devices/SerialPortWatcher.h"
+#include "feeds/ArtifactSyncService.h"
 #include "feeds/ClientNoticesService.h"
+#include "feeds/NewMaketsService.h"
 #include "feeds/RealtimeIssuesService.h"
 #include "feeds/ReleaseNotesService.h"
 #include "production/DashboardSummary.h"
@@ -61,6 +64,8 @@ public:
     // The six scanner slots in slot order (the heartbeat reports their running state).
     const QList<ComScannerService *> &scanners() const { return m_scanners; }
     RfidScannerService &rfidService() { return m_rfidService; }
+    // The page shown and the page tabs are the scene's to set.
+    ScanRouter &scanRouter() { return m_scanRouter; }
 
 private:
     // Launch with a set-up device, or the moment onboarding completes.
@@ -68,6 +73,7 @@ private:
 
     void wire();
     void wireServerLink();
+    void wireScans();
     void onSettingsChanged();
     // The one road that brings the server link up; the two occasions differ only in
     // what they add around it.
@@ -103,6 +109,8 @@ private:
     SupplyLabelsService m_supplyLabels;
     ClientNoticesService m_clientNotices;
     ReleaseNotesService m_releaseNotes;
+    ArtifactSyncService m_artifactSync;
+    NewMaketsService m_newMakets;
     SnapshotSyncService m_snapshotSync;
 
     // Timers of the server link.
@@ -125,6 +133,8 @@ private:
     WarehouseFileModel m_warehouseWb;
     WarehouseFileModel m_warehouseOzon;
     WarehouseFileModel m_warehouseYm;
+    // Every scan and card goes through here; it needs all of the above.
+    ScanRouter m_scanRouter;
 
     // Created once the figures it reports exist (print archive, consumables, devices).
     HeartbeatSender m_heartbeat;

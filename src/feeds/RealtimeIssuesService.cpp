@@ -104,8 +104,8 @@ QString deltaLine(const char *lead, int leadCount, const char *extra, int extraC
 
 } // namespace
 
-RealtimeIssuesService::RealtimeIssuesService(AppSettings *settings, Journal *eventLog, QObject *parent)
-    : QObject(parent), m_settings(settings), m_eventLog(eventLog)
+RealtimeIssuesService::RealtimeIssuesService(AppSettings *, Journal *eventLog, QObject *parent)
+    : QObject(parent), m_eventLog(eventLog)
 {
     m_bugs.delta = kWaiting;
     m_defects.delta = kWaiting;

@@ -34,6 +34,8 @@ class RealtimeIssuesService : public QObject
 public:
     static constexpr int kRefreshIntervalMs = 3500;
 
+    // The settings are not read: the feed has nothing to configure while the
+    // snapshot brings it everything.
     RealtimeIssuesService(AppSettings *settings, Journal *eventLog, QObject *parent = nullptr);
 
     QString status() const { return m_status; }
@@ -71,7 +73,6 @@ private:
 
     void setStatus(const QString &status);
 
-    AppSettings *m_settings = nullptr;
     Journal *m_eventLog = nullptr;
     QTimer m_timer;
     Feed m_bugs;

@@ -29,4 +29,14 @@ inline NativeString toNativeText(const QString &text)
 #endif
 }
 
+// Back from the operating system's form, with forward slashes.
+inline QString fromNativePath(const NativeString &path)
+{
+#ifdef _WIN32
+    return QDir::fromNativeSeparators(QString::fromStdWString(path));
+#else
+    return QFile::decodeName(QByteArray::fromStdString(path));
+#endif
+}
+
 } // namespace platform

@@ -156,10 +156,10 @@ int workplaceNumber(const QString &key)
 
 } // namespace
 
-DashboardSummary::DashboardSummary(AppSettings *settings, Journal *eventLog, PrintArchiveStore *printArchive,
+DashboardSummary::DashboardSummary(AppSettings *settings, Journal *, PrintArchiveStore *printArchive,
                                    EmployeeWorkspaceStore *employeeWorkspace, RealtimeIssuesService *issues,
                                    QObject *parent)
-    : QObject(parent), m_settings(settings), m_eventLog(eventLog), m_printArchive(printArchive),
+    : QObject(parent), m_settings(settings), m_printArchive(printArchive),
       m_employeeWorkspace(employeeWorkspace), m_issues(issues)
 {
     if (printArchive)

@@ -46,7 +46,8 @@ public:
     // Prints listed in recentPrinted.
     static constexpr int kRecentCount = 20;
 
-    // Every source may be null; its figures then read as having no data.
+    // Every source may be null; its figures then read as having no data. The
+    // figures are texts on screen, never journal lines, so the journal is not kept.
     DashboardSummary(AppSettings *settings, Journal *eventLog, PrintArchiveStore *printArchive,
                      EmployeeWorkspaceStore *employeeWorkspace, RealtimeIssuesService *issues,
                      QObject *parent = nullptr);
@@ -95,7 +96,6 @@ private:
     void putConfiguration(QVariantMap &state) const;
 
     QPointer<AppSettings> m_settings;
-    Journal *m_eventLog = nullptr;
     QPointer<PrintArchiveStore> m_printArchive;
     QPointer<EmployeeWorkspaceStore> m_employeeWorkspace;
     QPointer<RealtimeIssuesService> m_issues;

@@ -279,9 +279,15 @@ ServerReply readServerReply(QNetworkReply *reply, AppSettings *settings,
         out.errorText = SecretRedaction::redactSecrets(reply->errorString());
     reply->deleteLater();
 
+    judgeServerReplyBody(out, settings, options);
+    return out;
+}
+
+void judgeServerReplyBody(ServerReply &out, AppSettings *settings, const ServerReplyOptions &options)
+{
     out.bodyText = SecretRedaction::quoteServerText(out.body);
     if (out.networkFailed())
-        return out;
+        return;
 
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(out.body, &parseError);
@@ -298,7 +304,6 @@ ServerReply readServerReply(QNetworkReply *reply, AppSettings *settings,
 
     if (out.isObject)
         out.accepted = replySucceeded(out.object, &out.rejection);
-    return out;
 }
 
 void handleServerReply(QNetworkReply *reply, QObject *context, AppSettings *settings,

@@ -139,6 +139,12 @@ QString describeTooLargeBody(qint64 maxBytes);
 ServerReply readServerReply(QNetworkReply *reply, AppSettings *settings,
                             const ServerReplyOptions &options = {});
 
+// The part of readServerReply after the transport: from out's status, body and
+// transport flags, fills bodyText, the parsed body and the verdict, classifying
+// as options say. Touches no network object.
+void judgeServerReplyBody(ServerReply &out, AppSettings *settings,
+                          const ServerReplyOptions &options = {});
+
 // Arms the deadline and the read limit and calls handler once with the read reply when it
 // finishes. context bounds the handler's lifetime like a connect() context.
 void handleServerReply(QNetworkReply *reply, QObject *context, AppSettings *settings,

@@ -96,10 +96,15 @@ AppSettings::AppSettings(QObject *parent)
 
 // ---- derived values and paths ----
 
+bool AppSettings::hasServerIdentity() const
+{
+    return !m_s.tenantId.trimmed().isEmpty() && !m_s.deviceId.trimmed().isEmpty()
+           && !m_s.serverUrl.trimmed().isEmpty();
+}
+
 bool AppSettings::onboardingRequired() const
 {
-    if (m_s.tenantId.trimmed().isEmpty() || m_s.deviceId.trimmed().isEmpty()
-        || m_s.serverUrl.trimmed().isEmpty())
+    if (!hasServerIdentity())
         return true;
     if (m_s.onboardingCompleted)
         return false;

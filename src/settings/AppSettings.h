@@ -108,6 +108,8 @@ public:
     QString cabinetPassword() const { return m_s.cabinetPassword; }
     bool onboardingCompleted() const { return m_s.onboardingCompleted; }
     bool onboardingRequired() const;
+    // Tenant, device and server URL are all set (the key may still be missing).
+    bool hasServerIdentity() const;
     QString gsConfirmEndpoint() const { return m_s.gsConfirmEndpoint; }
     QString orderScanConfirmMode() const { return m_s.orderScanConfirmMode; }
     QString eventEndpoint() const { return m_s.eventEndpoint; }

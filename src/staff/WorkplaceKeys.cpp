@@ -6,8 +6,17 @@ namespace {
 
 const QRegularExpression &cutterPattern()
 {
-    static const QRegularExpression pattern(QStringLiteral("(?:cutter|cut|rezak|scanner)[_\\-]?(\\d+)"));
+    static const QRegularExpression pattern(QStringLiteral("(?:cutter|cut|rezak|scanner)[_\\-]?([0-9]+)"));
     return pattern;
+}
+
+// Read as text, not as an integer: a digit run longer than any integer stays itself.
+QString withoutLeadingZeros(const QString &digits)
+{
+    qsizetype first = 0;
+    while (first + 1 < digits.size() && digits.at(first) == u'0')
+        ++first;
+    return digits.mid(first);
 }
 
 } // namespace
@@ -24,13 +33,15 @@ QString WorkplaceKeys::normalizeWorkplaceKey(const QString &text)
     static const QRegularExpression foreign(QStringLiteral("[^a-z0-9_\\-]+"));
     key.replace(separators, QStringLiteral("_"));
     key.remove(foreign);
+    // Deleted characters can join the pieces of a word again ("scan\u200bner").
+    key.replace(QStringLiteral("scanner"), QStringLiteral("cutter"));
     if (key == u"1" || key == u"01")
         return QStringLiteral("cutter_1");
     if (key == u"2" || key == u"02")
         return QStringLiteral("cutter_2");
     const QRegularExpressionMatch match = cutterPattern().match(key);
     if (match.hasMatch())
-        return QStringLiteral("cutter_%1").arg(match.captured(1).toLongLong());
+        return QStringLiteral("cutter_") + withoutLeadingZeros(match.captured(1));
     return key;
 }
 
@@ -39,6 +50,6 @@ QString WorkplaceKeys::workplaceLabelForKey(const QString &key)
     const QString normalized = normalizeWorkplaceKey(key);
     const QRegularExpressionMatch match = cutterPattern().match(normalized);
     if (match.hasMatch())
-        return QStringLiteral("Резак %1").arg(match.captured(1).toLongLong());
+        return QStringLiteral("Резак ") + withoutLeadingZeros(match.captured(1));
     return normalized;
 }

@@ -27,6 +27,7 @@ private Q_SLOTS:
     void cleanup();
     void onboardingCoversEverything();
     void everyPageLoadsWithoutWarnings();
+    void everySetupStepAndTabLoadsWithoutWarnings();
     void journalEntriesBecomeToasts();
     void lockedRowsOpenTheRestrictedDialog();
     void serviceBlockStopsNavigation();
@@ -147,6 +148,25 @@ void TestScene::everyPageLoadsWithoutWarnings()
     QTest::qWait(20);
     eval(QStringLiteral("disabledTabSource = 'vorn'"));
     QTest::qWait(20);
+}
+
+void TestScene::everySetupStepAndTabLoadsWithoutWarnings()
+{
+    loadScene(true);
+    eval(QStringLiteral("pageKey = 'settings'"));
+    for (const char *tab : {"client", "paths", "devices", "cutters", "server", "scripts", "qrwall"}) {
+        eval(QStringLiteral("settingsTab = '%1'").arg(QLatin1String(tab)));
+        QTest::qWait(20);
+    }
+    // A connected device whose set-up was never finished shows onboarding again, at any step.
+    m_settings->setApiKey(QString());
+    m_settings->setOnboardingCompleted(false);
+    QVERIFY(itemVisible("onboardingGate"));
+    for (int step = 0; step <= 6; ++step) {
+        eval(QStringLiteral("onboardingStep = %1").arg(step));
+        QTest::qWait(20);
+        QCOMPARE(eval(QStringLiteral("onboardingStep")).toInt(), step);
+    }
 }
 
 void TestScene::journalEntriesBecomeToasts()

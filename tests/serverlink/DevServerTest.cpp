@@ -206,6 +206,45 @@ private Q_SLOTS:
         QCOMPARE(server.store().tenantById(QStringLiteral("demo"))->revision, 1);
     }
 
+    void faultPrefixRateAndDelayRange()
+    {
+        DevServer server;
+        server.listenOn();
+        const QByteArray key(Demo::kApiKey);
+
+        // A prefix reaches every path below it, and only those.
+        call(server, "POST", QStringLiteral("/__dev/faults"), json({{"path", "/api/client-*"}, {"status", 502}}));
+        QCOMPARE(call(server, "GET", QStringLiteral("/api/client-notices"), {}, key).status, 502);
+        QCOMPARE(call(server, "GET", QStringLiteral("/api/client-snapshot"), {}, key).status, 502);
+        QCOMPARE(call(server, "GET", QStringLiteral("/api/version")).status, 200);
+
+        // Rate 0 lets everything through; the switch stays listed.
+        call(server, "POST", QStringLiteral("/__dev/faults"),
+             json({{"path", "/api/client-*"}, {"status", 502}, {"rate", 0}}));
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(call(server, "GET", QStringLiteral("/api/client-notices"), {}, key).status, 200);
+        QCOMPARE(call(server, "GET", QStringLiteral("/__dev/faults")).json.value(QStringLiteral("faults")).toArray().size(), 1);
+
+        // A half rate hits some of many requests and spares some.
+        call(server, "POST", QStringLiteral("/__dev/faults"),
+             json({{"path", "/api/version"}, {"status", 503}, {"rate", 0.5}}));
+        int hit = 0;
+        for (int i = 0; i < 40; ++i)
+            hit += call(server, "GET", QStringLiteral("/api/version")).status == 503 ? 1 : 0;
+        QVERIFY2(hit > 0 && hit < 40, qPrintable(QString::number(hit)));
+
+        // A delay range waits at least its lower bound and never past its upper one by much.
+        call(server, "POST", QStringLiteral("/__dev/faults"),
+             json({{"path", "/api/version"}, {"delay_ms", 200}, {"delay_max_ms", 400}}));
+        for (int i = 0; i < 3; ++i) {
+            QElapsedTimer clock;
+            clock.start();
+            QCOMPARE(call(server, "GET", QStringLiteral("/api/version")).status, 200);
+            QVERIFY(clock.elapsed() >= 190);
+            QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
+        }
+    }
+
     void robustness()
     {
         DevServer server;

@@ -150,6 +150,11 @@ private Q_SLOTS:
         QTest::newRow("cut-007") << "cut-007" << "cutter_7" << "Резак 7";
         QTest::newRow("Сканер #3") << "Сканер #3" << "cutter_3" << "Резак 3";
         QTest::newRow("other") << " Стол A " << "_a" << "_a";
+        QTest::newRow("all zeros") << "cut-000" << "cutter_0" << "Резак 0";
+        QTest::newRow("longer than any integer")
+            << "cutter_000123456789012345678901234567890" << "cutter_123456789012345678901234567890"
+            << "Резак 123456789012345678901234567890";
+        QTest::newRow("word joined by a deleted character") << "scan\u200bner" << "cutter" << "cutter";
         QTest::newRow("empty") << "  " << "" << "";
     }
 

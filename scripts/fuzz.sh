@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Builds the fuzz targets (fuzz/, clang + libFuzzer, ASan, UBSan) in build-fuzz/ and
+# runs each for the given seconds (default 600) from its corpus in fuzz/corpus/<name>/.
+#   scripts/fuzz.sh [seconds] [target...]
+# The run works on a scratch copy of the corpus, so the repository keeps only seeds;
+# every crash, leak or timeout found is copied into fuzz/corpus/<name>/ so later runs
+# (and `make test`) replay it. Results: build-fuzz/fuzz-report.txt (this run) and
+# build-fuzz/fuzz-history.tsv (every run: date, target, seconds, executions, findings).
+set -uo pipefail
+
+seconds=${1:-600}
+shift || true
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${FUZZ_BUILD:-$root/build-fuzz}
+jobs=${FUZZ_JOBS:-2}
+
+if ! command -v clang++ >/dev/null; then
+  echo "fuzz: clang++ is missing (scripts/setup.sh installs it)" >&2
+  exit 2
+fi
+if [ ! -f "$build/build.ninja" ]; then
+  CXX=clang++ cmake -S "$root/fuzz" -B "$build" -G Ninja >/dev/null || exit 2
+fi
+nice -n 10 cmake --build "$build" -j"$jobs" || exit 2
+
+if [ $# -gt 0 ]; then
+  targets=("$@")
+else
+  mapfile -t targets < <(grep -v '^$' "$build/fuzzers.txt")
+fi
+
+report=$build/fuzz-report.txt
+history=$build/fuzz-history.tsv
+: > "$report"
+[ -f "$history" ] || printf 'date\ttarget\tseconds\texecutions\tfindings\n' > "$history"
+failed=0
+
+for name in "${targets[@]}"; do
+  bin=$build/bin/fuzz_$name
+  seeds=$root/fuzz/corpus/$name
+  work=$build/work/$name
+  rm -rf "$work"
+  mkdir -p "$work/corpus" "$work/findings" "$seeds"
+  cp -r "$seeds/." "$work/corpus/" 2>/dev/null || true
+  dict=()
+  [ -f "$root/fuzz/$name.dict" ] && dict=(-dict="$root/fuzz/$name.dict")
+
+  # One process per target: the machine's cores are shared.
+  ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:allocator_may_return_null=1} \
+  UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1} \
+    nice -n 10 "$bin" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+      -max_len=65536 -print_final_stats=1 -artifact_prefix="$work/findings/" \
+      "${dict[@]}" "$work/corpus" > "$work/log.txt" 2>&1
+  status=$?
+
+  execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/log.txt" | tail -n1)
+  [ -n "$execs" ] || execs=$(sed -n 's/^Done \([0-9]*\) runs.*/\1/p' "$work/log.txt" | tail -n1)
+  [ -n "$execs" ] || execs=0
+  findings=0
+  for f in "$work/findings"/*; do
+    [ -f "$f" ] || continue
+    findings=$((findings + 1))
+    cp "$f" "$seeds/$(basename "$f")"
+  done
+  if [ $status -ne 0 ] && [ $findings -eq 0 ]; then
+    findings=1   # stopped without a saved input (e.g. a crash in start-up)
+  fi
+  line="$name: $execs executions in ${seconds}s, $findings finding(s)"
+  if [ $findings -gt 0 ]; then
+    line="$line (log: $work/log.txt; inputs copied to fuzz/corpus/$name/)"
+    failed=1
+  fi
+  echo "$line" | tee -a "$report"
+  printf '%s\t%s\t%s\t%s\t%s\n' "$(date -u +%FT%TZ)" "$name" "$seconds" "$execs" "$findings" >> "$history"
+done
+
+exit $failed
