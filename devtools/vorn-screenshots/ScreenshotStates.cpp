@@ -15,6 +15,7 @@ QString screenshotResetScript()
         "if (releaseNotes.visible) releaseNotes.markSeen();"
         "showDisabledTabDialog = false; disabledTabKey = ''; disabledTabSource = '';"
         "pageKey = 'home'; sideDeviceMode = 'scanner'; settingsTab = 'client';"
+        "suppliesTab = 'supply'; suppliesMarket = 'wb'; scriptTabIndex = 0;"
         "onboardingStep = 0; onboardingAccountMode = '';"
         "toastModel.clear();");
 }
@@ -60,6 +61,55 @@ QList<ScreenshotState> screenshotStates()
                             QStringLiteral("settings"), QStringLiteral("help")};
     for (const QString &page : pages)
         states.append({QStringLiteral("page-") + page, QStringLiteral("pageKey = '%1'").arg(page), {}, {}});
+
+    // Work pages in their states.
+    states.append({QStringLiteral("page-defects-selected"), QStringLiteral("pageKey = 'defects'; selectedDefectIndex = 0"),
+                   QStringLiteral("issuesLive.defectsRows.count > 1"), {}});
+    states.append({QStringLiteral("page-bugs-selected"), QStringLiteral("pageKey = 'bugs'; selectedBugIndex = 0"),
+                   QStringLiteral("issuesLive.bugsRows.count > 0"), {}});
+    states.append({QStringLiteral("page-supplies-buffer"),
+                   QStringLiteral("suppliesModel.clearAll();"
+                                  "suppliesModel.addMarketplaceBarcode('4600000000017', 'wb', 3);"
+                                  "suppliesModel.addMarketplaceBarcode('0460123456789', 'ozon', 1);"
+                                  "suppliesModel.addMarketplaceBarcode('2039447810221', 'wb', 12);"
+                                  "pageKey = 'supplies'"),
+                   {}, {}});
+    states.append({QStringLiteral("page-supplies-clear-dialog"),
+                   QStringLiteral("suppliesModel.addMarketplaceBarcode('4600000000017', 'wb', 1);"
+                                  "pageKey = 'supplies';"
+                                  "(function find(o) { if (!o) return null; if (o.objectName === 'clearSupplyDialog') return o;"
+                                  " var d = o.data || []; for (var i = 0; i < d.length; ++i) { var r = find(d[i]);"
+                                  " if (r) return r; } return null; })(contentItem).open()"),
+                   {}, {}});
+    states.append({QStringLiteral("page-supplies-labels"),
+                   QStringLiteral("supplyLabels.setSelectedMarketplace('wb');"
+                                  "supplyLabels.createLabelPdf('4600000000017', 'OBOI-FLORA-01', '123456789', false);"
+                                  "pageKey = 'supplies'; suppliesTab = 'labels'"),
+                   {}, {}});
+    states.append({QStringLiteral("page-scripts-entry"),
+                   QStringLiteral("if (scriptRuntime.entries.length === 0) appSettings.addScriptEntry();"
+                                  "scriptRuntime.refresh(); pageKey = 'scripts'"),
+                   {}, {}});
+
+    // A real child process whose output fills the log and keeps running.
+    states.append({QStringLiteral("page-scripts-running"),
+                   QStringLiteral("scriptRuntime.refresh(); scriptTabIndex = scriptRuntime.entries.length - 1;"
+                                  "scriptRuntime.start(scriptTabIndex); pageKey = 'scripts'"),
+                   QStringLiteral("scriptRuntime.entryLog(scriptRuntime.entries.length - 1).indexOf('строка 60') >= 0"),
+                   [](ScreenshotBackend &backend) {
+                       const QString path = QDir(backend.settings.appDataDir()).filePath(QStringLiteral("tick.py"));
+                       QFile file(path);
+                       if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+                           file.write("import time\n"
+                                      "for i in range(1, 61):\n"
+                                      "    print(f'12:04:{i % 60:02d} выгрузка: строка {i}, отправлено {i * 3} шт.')\n"
+                                      "time.sleep(60)\n");
+                       file.close();
+                       backend.settings.addScriptEntry();
+                       const int index = int(backend.settings.scriptEntries().size()) - 1;
+                       backend.settings.setScriptEntryName(index, QStringLiteral("Выгрузка остатков"));
+                       backend.settings.setScriptEntryPath(index, path);
+                   }});
 
     states.append({QStringLiteral("device-scanner2"), QStringLiteral("sideDeviceMode = 'scanner2'"), {}, {}});
     states.append({QStringLiteral("device-rfid"), QStringLiteral("sideDeviceMode = 'rfid'"), {}, {}});

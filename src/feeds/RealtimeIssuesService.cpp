@@ -152,6 +152,8 @@ void RealtimeIssuesService::applySnapshotRoot(const QJsonObject &root)
     m_bugs.rows = buildRows(firstList(data, {"bugs", "bug_reports", "bugTracker", "bugs_list"}), IssueRow::Kind::Bug);
     m_defects.rows = buildRows(firstList(data, {"defects", "defect_reports", "brak", "defects_list"}),
                                IssueRow::Kind::Defect);
+    m_bugsRows.setRows(m_bugs.rows);
+    m_defectsRows.setRows(m_defects.rows);
 
     const QJsonObject bugSummary = data.value(QStringLiteral("bugs_summary")).toObject();
     const QJsonObject defectSummary = data.value(QStringLiteral("defects_summary")).toObject();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/KeyedRowsModel.h"
+
 #include <QJsonObject>
 #include <QObject>
 #include <QString>
@@ -24,6 +26,10 @@ class RealtimeIssuesService : public QObject
     Q_PROPERTY(QVariantList bugsModel READ bugsModel NOTIFY changed)
     Q_PROPERTY(QVariantList defectsModel READ defectsModel NOTIFY changed)
     Q_PROPERTY(bool busy READ busy NOTIFY changed)
+    // The same rows as item models keyed by "key", for list views that must keep their
+    // scroll position and selection across snapshots.
+    Q_PROPERTY(QAbstractItemModel *bugsRows READ bugsRows CONSTANT)
+    Q_PROPERTY(QAbstractItemModel *defectsRows READ defectsRows CONSTANT)
 
 public:
     static constexpr int kRefreshIntervalMs = 3500;
@@ -40,6 +46,8 @@ public:
     QVariantList bugsModel() const { return m_bugs.rows; }
     QVariantList defectsModel() const { return m_defects.rows; }
     bool busy() const { return m_busy; }
+    QAbstractItemModel *bugsRows() { return &m_bugsRows; }
+    QAbstractItemModel *defectsRows() { return &m_defectsRows; }
 
     int bugsTotal() const { return m_bugs.total; }
     int defectsTotal() const { return m_defects.total; }
@@ -71,4 +79,6 @@ private:
     Feed m_defects;
     QString m_status;
     bool m_busy = false;
+    KeyedRowsModel m_bugsRows{QStringLiteral("key")};
+    KeyedRowsModel m_defectsRows{QStringLiteral("key")};
 };

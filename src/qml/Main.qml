@@ -5,6 +5,7 @@ import "components"
 import "pages"
 import "shell"
 import "ShellLogic.js" as Logic
+import "PageLogic.js" as PageLogic
 
 ApplicationWindow {
     id: root
@@ -121,6 +122,12 @@ ApplicationWindow {
             onboardingStep = Logic.syncedOnboardingStep(onboardingStep, hasServerIdentity())
     }
 
+    // The issue pages' selection stays on a row that exists.
+    function syncIssueSelection() {
+        selectedDefectIndex = PageLogic.syncedSelection(selectedDefectIndex, issuesLive.defectsRows.count)
+        selectedBugIndex = PageLogic.syncedSelection(selectedBugIndex, issuesLive.bugsRows.count)
+    }
+
     function syncConsumablesTab() {
         var tabs = appSettings.consumableTabs
         if (!tabs || tabs.length === 0)
@@ -217,6 +224,11 @@ ApplicationWindow {
     }
 
     Connections {
+        target: issuesLive
+        function onChanged() { root.syncIssueSelection() }
+    }
+
+    Connections {
         target: typeof consumablesService !== "undefined" ? consumablesService : null
         function onChanged() { root.consumablesRevision += 1 }
     }
@@ -229,6 +241,7 @@ ApplicationWindow {
     }
 
     Component.onCompleted: {
+        syncIssueSelection()
         syncOnboardingStepFromState()
         guardPage()
         if (hasServerIdentity())

@@ -3,6 +3,8 @@
 #include "settings/AppSettings.h"
 
 #include <QApplication>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QQmlApplicationEngine>
 #include <QQmlExpression>
 #include <QQuickItem>
@@ -30,6 +32,10 @@ private Q_SLOTS:
     void lockedRowsOpenTheRestrictedDialog();
     void serviceBlockStopsNavigation();
     void hiddenPageMovesToFirstAvailable();
+    void helpFallsBackToBuiltInSections();
+    void labelsMarketplaceChooser();
+    void issueSelectionAndScrollSurviveSnapshots();
+    void pagesWithDataLoadWithoutWarnings();
 
 private:
     void loadScene(bool onboarded);
@@ -236,6 +242,90 @@ void TestScene::hiddenPageMovesToFirstAvailable()
     QCOMPARE(eval(QStringLiteral("pageKey")).toString(),
              m_settings->sidebarItems().first().toMap().value(QStringLiteral("key")).toString());
     QVERIFY(eval(QStringLiteral("pageKey")).toString() != QStringLiteral("home"));
+}
+
+void TestScene::helpFallsBackToBuiltInSections()
+{
+    loadScene(true);
+    eval(QStringLiteral("pageKey = 'help'"));
+    auto *sections = m_window->findChild<QObject *>(QStringLiteral("helpSectionRepeater"));
+    QVERIFY(sections);
+    QVERIFY(m_settings->helpSections().isEmpty());
+    QCOMPARE(sections->property("count").toInt(), 9);
+
+    m_settings->applyServerPayload(QJsonObject{
+        {QStringLiteral("help_sections"),
+         QJsonArray{QJsonObject{{QStringLiteral("title"), QStringLiteral("Печать")},
+                                {QStringLiteral("bullets"), QJsonArray{QStringLiteral("Сначала скан")}}}}}}
+                                      .toVariantMap());
+    QTRY_COMPARE(sections->property("count").toInt(), 1);
+}
+
+void TestScene::labelsMarketplaceChooser()
+{
+    loadScene(true);
+    eval(QStringLiteral("pageKey = 'supplies'; suppliesTab = 'labels'"));
+    auto *ozon = m_window->findChild<QObject *>(QStringLiteral("labelsOzonTab"));
+    auto *wb = m_window->findChild<QObject *>(QStringLiteral("labelsWbTab"));
+    QVERIFY(ozon && wb);
+    QVERIFY(QMetaObject::invokeMethod(ozon, "clicked"));
+    QCOMPARE(eval(QStringLiteral("supplyLabels.selectedMarketplace")).toString(), QStringLiteral("ozon"));
+    QVERIFY(ozon->property("active").toBool());
+    QVERIFY(QMetaObject::invokeMethod(wb, "clicked"));
+    QCOMPARE(eval(QStringLiteral("supplyLabels.selectedMarketplace")).toString(), QStringLiteral("wb"));
+}
+
+void TestScene::issueSelectionAndScrollSurviveSnapshots()
+{
+    loadScene(true);
+    const auto snapshot = [this](int defects) {
+        QStringList rows;
+        for (int i = 1; i <= defects; ++i)
+            rows << QStringLiteral("{id: 'd%1', doc_no: '%1', title: 'Пятно %1', status: 'в работе', "
+                                   "updated_at: '2026-12-01T10:%2:00Z'}")
+                        .arg(i)
+                        .arg(59 - i, 2, 10, QLatin1Char('0'));
+        eval(QStringLiteral("issuesLive.applySnapshotRoot({defects: [%1]})").arg(rows.join(u',')));
+    };
+    QCOMPARE(eval(QStringLiteral("selectedDefectIndex")).toInt(), -1);
+    eval(QStringLiteral("pageKey = 'defects'"));
+    snapshot(40);
+    QCOMPARE(eval(QStringLiteral("selectedDefectIndex")).toInt(), 0);
+
+    auto *list = m_window->findChild<QQuickItem *>(QStringLiteral("defectList"));
+    QVERIFY(list);
+    QTRY_VERIFY(list->property("contentHeight").toReal() > list->height() + 400);
+    eval(QStringLiteral("selectedDefectIndex = 12"));
+    list->setProperty("contentY", 400.0);
+    // The same rows again: nothing moves.
+    snapshot(40);
+    QTest::qWait(50);
+    QCOMPARE(eval(QStringLiteral("selectedDefectIndex")).toInt(), 12);
+    QCOMPARE(list->property("contentY").toReal(), 400.0);
+
+    snapshot(5);
+    QCOMPARE(eval(QStringLiteral("selectedDefectIndex")).toInt(), 0);
+    snapshot(0);
+    QCOMPARE(eval(QStringLiteral("selectedDefectIndex")).toInt(), -1);
+}
+
+void TestScene::pagesWithDataLoadWithoutWarnings()
+{
+    loadScene(true);
+    eval(QStringLiteral("suppliesModel.addMarketplaceBarcode('4600000000017', 'ozon', 2);"
+                        "appSettings.addScriptEntry(); scriptRuntime.refresh();"
+                        "issuesLive.applySnapshotRoot({bugs: [{id: 7, title: 'Сканер дублирует код', status: 'в работе',"
+                        " comment: 'первое;второе', photos: [{url: '/m/1.jpg'}, 'http://h/2.jpg'],"
+                        " responsible: 'Иван', culprit: 'кабель'}]})"));
+    QCOMPARE(eval(QStringLiteral("selectedBugIndex")).toInt(), 0);
+    for (const char *script : {"pageKey = 'scripts'", "pageKey = 'supplies'", "suppliesTab = 'labels'",
+                               "pageKey = 'bugs'", "pageKey = 'home'", "pageKey = 'help'"}) {
+        eval(QString::fromLatin1(script));
+        QTest::qWait(20);
+    }
+    auto *details = m_window->findChild<QQuickItem *>(QStringLiteral("bugDetailsLine"));
+    QVERIFY(details);
+    QCOMPARE(details->property("text").toString(), QStringLiteral("Виновник: кабель"));
 }
 
 int main(int argc, char *argv[])
