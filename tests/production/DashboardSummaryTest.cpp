@@ -160,8 +160,8 @@ private Q_SLOTS:
         QFETCH(QByteArray, stats);
         QFETCH(QStringList, expected);
         QSignalSpy changed(m_dashboard.get(), &DashboardSummary::changed);
-        m_archive->applySnapshotRoot({{"snapshot", QVariantMap{{"archive", QVariantList{}},
-                                                               {"archive_stats", parseMap(stats)}}}});
+        m_archive->applySnapshotRoot(QJsonObject::fromVariantMap(
+            {{"snapshot", QVariantMap{{"archive", QVariantList{}}, {"archive_stats", parseMap(stats)}}}}));
         QCOMPARE(changed.size(), 1);
         const QStringList seen{m_dashboard->scansValue(), m_dashboard->scansDelta(), m_dashboard->areaValue(),
                                m_dashboard->areaDelta(), m_dashboard->monthAreaValue(),
@@ -171,10 +171,10 @@ private Q_SLOTS:
 
     void marketplacesFromStatistics()
     {
-        m_archive->applySnapshotRoot({{"archive_stats",
-                                       parseMap("{'today_count':9,'today_area':4.5,'today_wb_count':5,"
-                                                "'today_wb_area':2.5,'ozon_count':3,'ozon_area':1.5,"
-                                                "'today_fbo_count':1,'fbo_area_m2':0.5,'ym_count':7}")}});
+        m_archive->applySnapshotRoot(QJsonObject::fromVariantMap(
+            {{"archive_stats", parseMap("{'today_count':9,'today_area':4.5,'today_wb_count':5,"
+                                        "'today_wb_area':2.5,'ozon_count':3,'ozon_area':1.5,"
+                                        "'today_fbo_count':1,'fbo_area_m2':0.5,'ym_count':7}")}}));
         const QVariantList summary = m_dashboard->marketplaceSummary();
         QCOMPARE(summary.size(), 4);
         QStringList lines;
@@ -224,7 +224,7 @@ private Q_SLOTS:
             printEvent(QDateTime(QDate(2026, 12, 31), QTime(23, 59)), 0.3, "WB"),
             QVariantMap{{"maket", "без даты"}, {"area_m2", 9}},
         };
-        m_archive->applySnapshotRoot({{"archive", QVariantMap{{"events", events}}}});
+        m_archive->applySnapshotRoot(QJsonObject::fromVariantMap({{"archive", QVariantMap{{"events", events}}}}));
         QStringList seen{m_dashboard->scansValue(), m_dashboard->scansDelta(), m_dashboard->areaValue(),
                          m_dashboard->areaDelta(), m_dashboard->monthAreaValue(), m_dashboard->monthAreaDelta()};
         for (const QVariant &item : m_dashboard->marketplaceSummary())
@@ -240,7 +240,7 @@ private Q_SLOTS:
         QVariantMap updated = events.first().toMap();
         updated.insert("updated_at", "2026-12-15T12:30:05");
         events[0] = updated;
-        m_archive->applySnapshotRoot({{"archive", events}});
+        m_archive->applySnapshotRoot(QJsonObject::fromVariantMap({{"archive", events}}));
         const QVariantList recent = m_dashboard->recentPrinted();
         QCOMPARE(recent.size(), DashboardSummary::kRecentCount);
         const QVariantMap first = recent.first().toMap();
