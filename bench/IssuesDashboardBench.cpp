@@ -86,7 +86,7 @@ int main(int argc, char *argv[])
 
     const QJsonObject root = issueSnapshot(issues);
     const double applyMs = medianMs(runs, [&] { feed.applySnapshotRoot(root); });
-    archive.applySnapshotRoot(archiveSnapshot(events));
+    archive.applySnapshotRoot(QJsonObject::fromVariantMap(archiveSnapshot(events)));
     const double refreshMs = medianMs(runs, [&] {
         // A changed figure each run, so the refresh does its whole work.
         feed.applySnapshotRoot(QJsonObject{{"bugs_summary", QJsonObject{{"count", int(feed.bugsTotal()) + 1}}}});
