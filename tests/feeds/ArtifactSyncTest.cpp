@@ -16,22 +16,9 @@ namespace {
 
 const QString kEndpoint = QStringLiteral("/api/client-artifacts");
 
-QJsonObject devPost(ServerLinkSandbox &box, const QString &path, const QJsonObject &body)
-{
-    QNetworkAccessManager network;
-    QNetworkRequest request(box.server.baseUrl().resolved(QUrl(path)));
-    request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
-    QNetworkReply *reply = network.post(request, QJsonDocument(body).toJson(QJsonDocument::Compact));
-    if (!QTest::qWaitFor([reply] { return reply->isFinished(); }, 10000))
-        reply->abort();
-    const QJsonObject answer = QJsonDocument::fromJson(reply->readAll()).object();
-    delete reply;
-    return answer;
-}
-
 void replaceTasks(ServerLinkSandbox &box, const QJsonArray &tasks)
 {
-    devPost(box, QStringLiteral("/__dev/artifacts"), {{"replace", true}, {"tasks", tasks}});
+    box.devPost(QStringLiteral("/__dev/artifacts"), {{"replace", true}, {"tasks", tasks}});
 }
 
 QList<QJsonObject> requestsOf(const ServerLinkSandbox &box, const QString &method)

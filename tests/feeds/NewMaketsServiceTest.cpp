@@ -11,19 +11,6 @@
 
 namespace {
 
-QJsonObject postDev(ServerLinkSandbox &sandbox, const QString &path, const QJsonObject &body)
-{
-    QNetworkAccessManager network;
-    QNetworkRequest request(sandbox.server.baseUrl().resolved(QUrl(path)));
-    request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
-    QNetworkReply *reply = network.post(request, QJsonDocument(body).toJson(QJsonDocument::Compact));
-    if (!QTest::qWaitFor([reply] { return reply->isFinished(); }, 10000))
-        reply->abort();
-    const QJsonObject answer = QJsonDocument::fromJson(reply->readAll()).object();
-    delete reply;
-    return answer;
-}
-
 QJsonObject bodyOf(const QJsonValue &entry)
 {
     return entry.toObject().value(QLatin1String("body")).toObject();
@@ -91,7 +78,7 @@ void NewMaketsServiceTest::queue(const QJsonObject &task, const QJsonObject &dis
     QJsonObject body = task;
     if (!disk.isEmpty())
         body.insert(QStringLiteral("disk"), disk);
-    QVERIFY(postDev(*m_sandbox, QStringLiteral("/__dev/newmakets/task"), body).value(QLatin1String("ok")).toBool());
+    QVERIFY(m_sandbox->devPost(QStringLiteral("/__dev/newmakets/task"), body).value(QLatin1String("ok")).toBool());
 }
 
 QJsonObject NewMaketsServiceTest::goodTask(const QString &uid, const QString &processType) const

@@ -11,6 +11,7 @@
 #include "settings/AppSettings.h"
 
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -66,6 +67,21 @@ struct ServerLinkSandbox
             reply->abort();
         reply->deleteLater();
         return int(server.journal().entries(0, QString()).size()) - 1;
+    }
+
+    // Posts to one of the devserver's control routes (tasks, files, issues) and
+    // returns its JSON answer; empty when it does not answer in time.
+    QJsonObject devPost(const QString &path, const QJsonObject &body)
+    {
+        QNetworkAccessManager network;
+        QNetworkRequest request(server.baseUrl().resolved(QUrl(path)));
+        request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
+        QNetworkReply *reply = network.post(request, QJsonDocument(body).toJson(QJsonDocument::Compact));
+        if (!QTest::qWaitFor([reply] { return reply->isFinished(); }, 10000))
+            reply->abort();
+        const QJsonObject answer = QJsonDocument::fromJson(reply->readAll()).object();
+        delete reply;
+        return answer;
     }
 
     bool hasLogEntry(const QString &message) const
