@@ -190,7 +190,7 @@ fi
 # display: a real one when there is one, else a virtual one with a screenshot.
 if [ -z "${DISPLAY:-}" ]; then
   export DISPLAY=:97
-  Xvfb "$DISPLAY" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+  Xvfb "$DISPLAY" -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
   pids+=($!)
   sleep 1
   (
