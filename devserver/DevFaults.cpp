@@ -10,6 +10,7 @@ QJsonObject DevFault::toJson() const
         {QStringLiteral("delay_ms"), delayMs},
         {QStringLiteral("status"), status},
         {QStringLiteral("drop"), drop},
+        {QStringLiteral("drop_after"), dropAfter},
         {QStringLiteral("block"), block},
         {QStringLiteral("message"), message},
         {QStringLiteral("times"), remaining},
@@ -35,6 +36,7 @@ DevFault DevFault::fromJson(const QJsonObject &object)
     fault.hasJsonBody = object.value(QStringLiteral("json")).isObject();
     fault.jsonBody = object.value(QStringLiteral("json")).toObject();
     fault.drop = object.value(QStringLiteral("drop")).toBool();
+    fault.dropAfter = object.value(QStringLiteral("drop_after")).toBool();
     fault.block = object.value(QStringLiteral("block")).toString().trimmed().toLower();
     fault.message = object.value(QStringLiteral("message")).toString();
     fault.delayMaxMs = qMax(0, object.value(QStringLiteral("delay_max_ms")).toInt());

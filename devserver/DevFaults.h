@@ -17,6 +17,7 @@ struct DevFault
     QJsonObject jsonBody;      // with status: this JSON object
     bool hasJsonBody = false;
     bool drop = false;         // close the connection without an answer
+    bool dropAfter = false;    // handle the request, then close without an answer (a lost reply)
     QString block;             // "tenant_blocked" / "device_blocked": 403 with that error
     QString message;           // message of the blocked answer (none: the client's wording)
     int remaining = -1;        // how many requests it hits; -1 = until cleared

@@ -308,6 +308,12 @@ bool DevServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *soc
                      seq);
             return;
         }
+        if (faulty && fault.dropAfter) {
+            const DevResponse lost = handle(dev);
+            m_journal.setStatus(seq, 0, QStringLiteral("dropped after %1").arg(lost.status));
+            guard->abort();
+            return;
+        }
         process(dev, seq, *shared);
     };
 
@@ -326,24 +332,24 @@ void DevServer::missingHandler(const QHttpServerRequest &request, QTcpSocket *so
 
 void DevServer::process(DevRequest &request, qint64 seq, QHttpServerResponder &responder)
 {
-    if (request.body.size() > kMaxBodyBytes) {
-        send(responder, DevResponse::failure(413, QStringLiteral("payload_too_large"),
-                                             QStringLiteral("Тело запроса больше 10 МБ")), seq);
-        return;
-    }
+    send(responder, handle(request), seq);
+}
+
+DevResponse DevServer::handle(DevRequest &request)
+{
+    if (request.body.size() > kMaxBodyBytes)
+        return DevResponse::failure(413, QStringLiteral("payload_too_large"),
+                                    QStringLiteral("Тело запроса больше 10 МБ"));
     if (!request.body.trimmed().isEmpty()) {
         QJsonParseError error;
         const QJsonDocument document = QJsonDocument::fromJson(request.body, &error);
-        if (error.error != QJsonParseError::NoError || !document.isObject()) {
-            send(responder, DevResponse::failure(400, QStringLiteral("bad_json"),
-                                                 QStringLiteral("Тело запроса не является JSON-объектом")),
-                 seq);
-            return;
-        }
+        if (error.error != QJsonParseError::NoError || !document.isObject())
+            return DevResponse::failure(400, QStringLiteral("bad_json"),
+                                        QStringLiteral("Тело запроса не является JSON-объектом"));
         request.hasJson = true;
         request.json = document.object();
     }
-    send(responder, route(request), seq);
+    return route(request);
 }
 
 DevResponse DevServer::route(DevRequest &request)

@@ -90,6 +90,7 @@ private:
     void saveState();
     // Faults, size and JSON checks, routing, authentication, the handler.
     void process(DevRequest &request, qint64 seq, QHttpServerResponder &responder);
+    DevResponse handle(DevRequest &request);
     DevResponse route(DevRequest &request);
     DevResponse authenticate(DevRequest &request, bool *passed);
     void send(QHttpServerResponder &responder, const DevResponse &response, qint64 seq);

@@ -11,6 +11,7 @@
 namespace {
 
 constexpr int kMaxTenantEvents = 2000;
+constexpr int kMaxAnsweredEvents = 5000;
 
 QString nowUtc()
 {
@@ -67,6 +68,15 @@ void DevTenant::recordEvent(const QString &type, const QJsonObject &payload, con
     });
     while (events.size() > kMaxTenantEvents)
         events.removeFirst();
+}
+
+void DevTenant::rememberAnswer(const QByteArray &key, const QJsonObject &reply)
+{
+    if (!answeredEvents.contains(key))
+        answeredOrder.append(key);
+    answeredEvents.insert(key, reply);
+    while (answeredOrder.size() > kMaxAnsweredEvents)
+        answeredEvents.remove(answeredOrder.takeFirst());
 }
 
 QJsonObject DevTenant::toJson() const

@@ -2,6 +2,7 @@
 
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QHash>
 #include <QMap>
 #include <QString>
 
@@ -43,12 +44,17 @@ struct DevTenant
     std::map<QString, DevDevice> devices;
     // Client events as received, newest last (capped).
     QJsonArray events;
+    // Replies to events a client may send again (a lost reply, then its outbox):
+    // keyed by the event's content, which carries the client's own timestamp.
+    QHash<QByteArray, QJsonObject> answeredEvents;
+    QList<QByteArray> answeredOrder;
 
     // Every change the snapshot shows must bump the revision.
     void touch() { ++revision; }
     QString revisionText() const { return QString::number(revision); }
     DevDevice *device(const QString &deviceId);
     void recordEvent(const QString &type, const QJsonObject &payload, const QString &deviceId);
+    void rememberAnswer(const QByteArray &key, const QJsonObject &reply);
 
     QJsonObject toJson() const;
     static DevTenant fromJson(const QJsonObject &object);

@@ -1,6 +1,8 @@
 #include "routes/EventRoutes.h"
 
+#include <QCryptographicHash>
 #include <QDateTime>
+#include <QJsonDocument>
 
 namespace {
 
@@ -27,6 +29,31 @@ QJsonObject replaced(DevTenant &tenant, const QString &key, const QJsonValue &va
     return QJsonObject{{QStringLiteral("result"),
                         QJsonObject{{QStringLiteral("status"), QStringLiteral("ok")},
                                     {QStringLiteral("revision"), tenant.revisionText()}}}};
+}
+
+// Events that a client keeps in its outbox and sends again when a reply was lost.
+bool mayBeResent(const QString &type)
+{
+    static const QStringList types{
+        QStringLiteral("box_receive"),          QStringLiteral("ink_receive"),
+        QStringLiteral("material_receive"),     QStringLiteral("consumable_receive"),
+        QStringLiteral("wall_writeoff"),        QStringLiteral("material_writeoff_qr"),
+        QStringLiteral("consumable_writeoff_qr"), QStringLiteral("archive_event"),
+    };
+    return types.contains(type);
+}
+
+// The same event sent twice has the same content down to the client's
+// millisecond timestamp; without that stamp there is nothing to recognise.
+QByteArray resendKey(const QString &type, const QJsonObject &payload)
+{
+    if (!mayBeResent(type) || payload.value(QStringLiteral("client_ts")).toString().isEmpty())
+        return {};
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    hash.addData(type.toUtf8());
+    hash.addData(QByteArrayView("\n"));
+    hash.addData(QJsonDocument(payload).toJson(QJsonDocument::Compact));
+    return hash.result();
 }
 
 void registerConfigurationEvents(DevServer &server)
@@ -107,6 +134,22 @@ void EventRoutes::registerRoutes(DevServer &server)
         if (deviceId.isEmpty())
             deviceId = QString::fromUtf8(request.header("X-Device-Id")).trimmed();
         DevTenant &tenant = *request.tenant;
+        const QByteArray key = resendKey(type, payload);
+        if (!key.isEmpty() && tenant.answeredEvents.contains(key)) {
+            // Applied already: answer as the first time, change nothing. Stock
+            // figures are today's, not those of the first answer.
+            QJsonObject reply = tenant.answeredEvents.value(key);
+            reply.remove(QStringLiteral("snapshot"));
+            for (const QString &stock : {QStringLiteral("boxes"), QStringLiteral("inks"),
+                                         QStringLiteral("materials"), QStringLiteral("consumables")}) {
+                if (reply.contains(stock))
+                    reply.insert(stock, tenant.data.value(stock));
+            }
+            reply.insert(QStringLiteral("duplicate"), true);
+            DevResponse response = DevResponse::ok(reply);
+            response.outcome = QStringLiteral("duplicate");
+            return response;
+        }
         tenant.recordEvent(type, payload, deviceId);
         srv->markChanged();
 
@@ -116,6 +159,8 @@ void EventRoutes::registerRoutes(DevServer &server)
         else
             reply = resultStatus(QStringLiteral("accepted"));
         reply.insert(QStringLiteral("event_type"), type);
+        if (!key.isEmpty())
+            tenant.rememberAnswer(key, reply);
         return DevResponse::ok(reply);
     });
 }

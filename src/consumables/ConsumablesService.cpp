@@ -301,6 +301,10 @@ void ConsumablesService::handleSent(const QString &eventType, const QJsonObject 
         setStatus(QStringLiteral("Синхронизация расходников отложена: %1").arg(result.failureText), Level::Error);
         return;
     }
+    // The server answers again: events that waited in the outbox go now, so an
+    // unattended workstation does not depend on someone pressing refresh.
+    if (m_pendingCount > 0 && !m_pass->running())
+        flushPending([](bool) {});
     const QJsonObject resultBlock = result.reply.value(QLatin1String("result")).toObject();
     if (eventType == kWallWriteoff && jsonToBool(resultBlock.value(QLatin1String("empty")), false)) {
         const QString key = jsonFirstText(payload, {"item_key", "item_id", "item_slug", "item_code",

@@ -160,6 +160,27 @@ private Q_SLOTS:
         QCOMPARE(b.boxStock(QStringLiteral("Маленькая шкатулка")), 35);
     }
 
+    void aDeliveredEventSendsWhatWaitedAndALostReplyIsNotAppliedTwice()
+    {
+        Bench b;
+        // The server writes the cell off, but the answer never arrives: the client queues it.
+        b.box.fault({{"path", "/api/client-event"}, {"drop_after", true}, {"times", 1}});
+        b.service->writeoffWallQr(QStringLiteral("VORN_WALL:") + b.box.settings->wallBindingPayload(0));
+        QTRY_COMPARE_WITH_TIMEOUT(b.service->pendingCount(), 1, 15000);
+        QVERIFY(b.settle());
+        QCOMPARE(b.boxStock(QStringLiteral("Маленькая шкатулка")), 35);
+
+        // The next delivered event takes the queued one along; the server knows it already.
+        b.service->receiveInk(QStringLiteral("Cyan"), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(b.service->pendingCount(), 0, 15000);
+        QVERIFY(b.settle());
+        QCOMPARE(b.sentTypes(), (QStringList{"ink_receive", "wall_writeoff"}));
+        const QJsonArray requests = b.box.requests(QStringLiteral("/api/client-event"));
+        QCOMPARE(requests.last().toObject().value("outcome").toString(), QStringLiteral("duplicate"));
+        QCOMPARE(b.boxStock(QStringLiteral("Маленькая шкатулка")), 35);
+        QTRY_COMPARE_WITH_TIMEOUT(b.localBoxCount(QStringLiteral("Маленькая шкатулка")), 35, 5000);
+    }
+
     void offlineReceiptsAreSentInTheOrderMade()
     {
         Bench b;
