@@ -8,7 +8,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     FuzzInput input(data, size);
     const QString search = input.takeLine();
-    const QVariantMap snapshot = fuzzJsonObject(input.restBytes()).toVariantMap();
+    const QJsonObject snapshot = fuzzJsonObject(input.restBytes());
 
     OrdersModel model;
     model.applySnapshot(snapshot);
@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     model.rowAt(model.rowCount());
     model.countBySourceGroup(search, search);
     model.stockCountForWarehouse(search, QString());
-    model.applySnapshot(snapshot);
-    model.applySnapshot({});
+    model.applySnapshot(snapshot.toVariantMap()); // the scene's way in
+    model.applySnapshot(QJsonObject());
     return 0;
 }
