@@ -6,7 +6,7 @@
 // A snapshot root reaching the print archive.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QVariantMap root = fuzzJsonObject(fuzzBytes(data, size)).toVariantMap();
+    const QJsonObject root = fuzzJsonObject(fuzzBytes(data, size));
 
     AppSettings::setDataDirectoryOverride(fuzzScratchDir());
     AppSettings settings;

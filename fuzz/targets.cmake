@@ -53,7 +53,8 @@ vorn_add_fuzzer(employee_payload
   QT Core)
 
 vorn_add_fuzzer(snapshot_orders
-  SOURCES fuzz/snapshot_orders_fuzzer.cpp src/production/OrdersModel.cpp src/common/JsonRead.cpp
+  SOURCES fuzz/snapshot_orders_fuzzer.cpp src/production/OrdersModel.cpp src/production/OrdersSnapshotPlan.cpp
+          src/common/BackgroundQueue.cpp src/common/JsonRead.cpp src/common/LogCategories.cpp
   QT Core)
 
 vorn_add_fuzzer(snapshot_consumables
