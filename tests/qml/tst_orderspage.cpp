@@ -1,0 +1,383 @@
+#include "app/ClientServices.h"
+#include "app/SceneLoader.h"
+#include "settings/AppSettings.h"
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QQmlApplicationEngine>
+#include <QQmlExpression>
+#include <QQuickItem>
+#include <QQuickStyle>
+#include <QQuickWindow>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+// count orders; every fourth is a picture. statusOf: the status of order n.
+QJsonObject ordersSnapshot(int count, const std::function<QString(int)> &statusOf = {})
+{
+    static const char *const markets[] = {"WB", "OZON", "YM"};
+    QJsonArray items;
+    for (int n = 0; n < count; ++n) {
+        const bool picture = n % 4 == 0;
+        const QString market = QLatin1String(markets[n % 3]);
+        items.append(QJsonObject{
+            {"key", QStringLiteral("%1-%2").arg(market.toLower()).arg(2489117300LL + n)},
+            {"marketplace", market},
+            {"source_type", picture ? "pictures" : "wallpaper"},
+            {"order_id", QString::number(2489117300LL + n)},
+            {"sku", picture ? QStringLiteral("К_МОРЕ_%1").arg(n % 97) : QStringLiteral("OB-ROSE-%1").arg(n % 211)},
+            {"title", QStringLiteral("Фотообои «Пионы в тумане» вариант %1").arg(n % 53)},
+            {"status", statusOf ? statusOf(n) : QStringLiteral("new")},
+            {"work_status", "в очереди печати"},
+            {"qty", 1 + n % 3},
+            {"production_code", QStringLiteral("P01%1").arg(n, 7, 10, QLatin1Char('2'))},
+            {"created_at", QStringLiteral("2026-12-05T%1:15:00").arg(8 + n % 10, 2, 10, QLatin1Char('0'))},
+        });
+    }
+    return {{"snapshot", QJsonObject{{"orders", QJsonObject{{"items", items}}}}}};
+}
+
+QJsonObject demoSide()
+{
+    QJsonObject orders = ordersSnapshot(12).value("snapshot").toObject().value("orders").toObject();
+    orders.insert("summary", QJsonObject{{"total", 12}, {"open", 9}, {"today_packed", 2}, {"todayUnknown", 1}});
+    orders.insert("print_queue", QJsonArray{QJsonObject{{"order_key", "wb-2489117301"}, {"title", "Пионы"},
+                                                        {"uid", "P01AB2CDEF"}, {"marketplace", "WB"}, {"qty", 1}}});
+    orders.insert("reprints", QJsonArray{QJsonObject{{"reprint_key", "r-1"}, {"order_key", "wb-2489117301"},
+                                                     {"reason", "Полосы на печати"}, {"strip_no", 2},
+                                                     {"ts", "2026-12-05T11:20:00Z"}}});
+    orders.insert("fbo", QJsonArray{QJsonObject{{"plan_key", "p-1"}, {"marketplace", "WB"}, {"sku", "OB-LOFT-200"},
+                                                {"warehouse", "Коледино"}, {"planned", 20}, {"done", 11},
+                                                {"manual_prio", 3}}});
+    orders.insert("stock_balances", QJsonArray{QJsonObject{{"warehouse", "Склад"}, {"sku", "OB-ROSE-300"}, {"qty", 4}},
+                                               QJsonObject{{"warehouse", "Склад WB"}, {"sku", "ST-CAT"}, {"qty", 2}}});
+    return {{"orders", orders}};
+}
+
+} // namespace
+
+// The orders page in the real scene: a big list makes delegates only for the rows in
+// view, snapshots keep the place, every tab and dialog loads without a QML warning,
+// and the dialogs send nothing broken.
+class TestOrdersPage : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void bigListMakesFewDelegates();
+    void snapshotKeepsCurrentRowAndScroll();
+    void emptyStatesPerTab_data();
+    void emptyStatesPerTab();
+    void everyTabAndDialogLoads();
+    void dialogRefusesBrokenForms();
+    void refusalKeepsDialogOpenAndToasts();
+
+private:
+    void loadScene();
+    QVariant eval(const QString &script);
+    QQuickItem *item(const char *objectName);
+    int delegates(QQuickItem *list, const char *objectName);
+    void applyAndWait(const QJsonObject &snapshot);
+
+    QTemporaryDir m_home;
+    int m_round = 0;
+    std::unique_ptr<AppSettings> m_settings;
+    std::unique_ptr<EventLogModel> m_eventLog;
+    std::unique_ptr<ClientServices> m_services;
+    std::unique_ptr<QQmlApplicationEngine> m_engine;
+    std::unique_ptr<SceneLoader> m_loader;
+    QQuickWindow *m_window = nullptr;
+};
+
+void TestOrdersPage::initTestCase()
+{
+    QVERIFY(m_home.isValid());
+}
+
+void TestOrdersPage::init()
+{
+    QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
+    AppSettings::setDataDirectoryOverride(m_home.filePath(QString::number(++m_round)));
+    loadScene();
+}
+
+void TestOrdersPage::cleanup()
+{
+    if (m_loader)
+        QVERIFY2(m_loader->messages().isEmpty(), qPrintable(m_loader->messages().join(u'\n')));
+    m_loader.reset();
+    m_engine.reset();
+    m_services.reset();
+    m_eventLog.reset();
+    m_settings.reset();
+    m_window = nullptr;
+}
+
+void TestOrdersPage::loadScene()
+{
+    m_settings = std::make_unique<AppSettings>();
+    m_settings->load();
+    // A closed port: requests fail at once, which is what the refusal case needs.
+    m_settings->setServerUrl(QStringLiteral("http://127.0.0.1:9"));
+    m_settings->setTenantId(QStringLiteral("demo"));
+    m_settings->setDeviceId(QStringLiteral("demo-pc"));
+    m_settings->setOnboardingCompleted(true);
+    m_eventLog = std::make_unique<EventLogModel>();
+    m_services = std::make_unique<ClientServices>(*m_settings, *m_eventLog);
+    m_engine = std::make_unique<QQmlApplicationEngine>();
+    m_services->publish(m_engine->rootContext());
+    m_loader = std::make_unique<SceneLoader>(*m_engine);
+    QVERIFY2(m_loader->load(), qPrintable(m_loader->messages().join(u'\n')));
+    m_window = m_loader->mainWindow();
+    QVERIFY(m_window);
+    QVERIFY(QTest::qWaitForWindowExposed(m_window));
+}
+
+QVariant TestOrdersPage::eval(const QString &script)
+{
+    QQmlExpression expression(qmlContext(m_window), m_window, script);
+    const QVariant value = expression.evaluate();
+    if (expression.hasError())
+        qWarning().noquote() << expression.error().toString();
+    return value;
+}
+
+QQuickItem *TestOrdersPage::item(const char *objectName)
+{
+    return m_window->findChild<QQuickItem *>(QLatin1String(objectName));
+}
+
+int TestOrdersPage::delegates(QQuickItem *list, const char *objectName)
+{
+    auto *content = list->property("contentItem").value<QQuickItem *>();
+    int n = 0;
+    for (QQuickItem *child : content->childItems()) {
+        if (child->objectName() == QLatin1String(objectName))
+            ++n;
+    }
+    return n;
+}
+
+void TestOrdersPage::applyAndWait(const QJsonObject &snapshot)
+{
+    OrdersModel &model = m_services->ordersModel();
+    QSignalSpy applied(&model, &OrdersModel::snapshotApplied);
+    // The road of a polled snapshot: the difference is made off the main thread.
+    model.applySnapshotInBackground(snapshot);
+    QVERIFY(applied.wait(30000));
+}
+
+void TestOrdersPage::bigListMakesFewDelegates()
+{
+    QAbstractItemModelTester tester(m_services->ordersView().orders(),
+                                    QAbstractItemModelTester::FailureReportingMode::QtTest);
+    applyAndWait(ordersSnapshot(20000));
+    QCOMPARE(m_services->ordersModel().count(), 20000);
+    eval(QStringLiteral("pageKey = 'orders'; ordersTab = 'orders'"));
+    QQuickItem *list = item("ordersList");
+    QVERIFY(list);
+    QTRY_COMPARE_WITH_TIMEOUT(list->property("count").toInt(), 15000, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(delegates(list, "orderRow") > 5, 10000);
+    QVERIFY2(delegates(list, "orderRow") < 100, qPrintable(QString::number(delegates(list, "orderRow"))));
+
+    // Scrolling to the end still keeps only the rows in view.
+    list->setProperty("contentY", list->property("contentHeight").toReal() - list->height());
+    QTest::qWait(50);
+    QVERIFY(delegates(list, "orderRow") < 100);
+
+    eval(QStringLiteral("ordersTab = 'paintings'"));
+    QTRY_COMPARE(list->property("count").toInt(), 5000);
+    eval(QStringLiteral("ordersSearch = 'к_море_5'"));
+    // К_МОРЕ_5 and К_МОРЕ_50…59 of the pictures.
+    QTRY_COMPARE(list->property("count").toInt(),
+                 m_services->ordersModel().countBySourceGroup(QStringLiteral("paintings"), QStringLiteral("к_море_5")));
+    QVERIFY(list->property("count").toInt() > 0);
+    QVERIFY(delegates(list, "orderRow") < 100);
+}
+
+void TestOrdersPage::snapshotKeepsCurrentRowAndScroll()
+{
+    QAbstractItemModelTester tester(m_services->ordersView().orders(),
+                                    QAbstractItemModelTester::FailureReportingMode::QtTest);
+    applyAndWait(ordersSnapshot(20000));
+    eval(QStringLiteral("pageKey = 'orders'; ordersTab = 'orders'"));
+    QQuickItem *list = item("ordersList");
+    QVERIFY(list);
+    QTRY_COMPARE(list->property("count").toInt(), 15000);
+
+    list->setProperty("currentIndex", 500);
+    list->setProperty("contentY", 24000.0);
+    QTest::qWait(50);
+    const QString currentKey = eval(QStringLiteral("ordersView.orders.rowAt(500).key")).toString();
+    QVERIFY(!currentKey.isEmpty());
+    QSignalSpy reset(m_services->ordersView().orders(), &QAbstractItemModel::modelReset);
+
+    // The same rows again.
+    applyAndWait(ordersSnapshot(20000));
+    QTest::qWait(50);
+    QCOMPARE(list->property("currentIndex").toInt(), 500);
+    QCOMPARE(list->property("contentY").toReal(), 24000.0);
+
+    // Rows changed, none added or gone: still the same place and the same row.
+    applyAndWait(ordersSnapshot(20000, [](int n) { return n % 50 == 3 ? QStringLiteral("packed") : QStringLiteral("new"); }));
+    QTest::qWait(50);
+    QCOMPARE(reset.count(), 0);
+    QCOMPARE(list->property("currentIndex").toInt(), 500);
+    QCOMPARE(list->property("contentY").toReal(), 24000.0);
+    QCOMPARE(eval(QStringLiteral("ordersView.orders.rowAt(500).key")).toString(), currentKey);
+    QVERIFY(delegates(list, "orderRow") < 100);
+}
+
+void TestOrdersPage::emptyStatesPerTab_data()
+{
+    QTest::addColumn<QString>("tab");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("hint");
+    QTest::newRow("orders") << "orders" << "Данных пока нет"
+                            << "Данные появятся после фоновой синхронизации сервера или первого скана.";
+    QTest::newRow("paintings") << "paintings" << "Картин пока нет"
+                               << "Сюда попадают заказы с артикулами К_ и ПОС_, как на листе «Картины» в GS.";
+    QTest::newRow("fbo") << "fbo" << "FBO пока пуст"
+                         << "FBO обновляется отдельным серверным процессом и не связан с автоимпортом новых заказов.";
+    QTest::newRow("queue") << "queue" << "Очередь пуста" << "Очередь печати появится после формирования заданий.";
+    QTest::newRow("reprints") << "reprints" << "Перепечатей нет"
+                              << "Перепечати здесь создаются вручную. Нажмите «Новая перепечать» и заполните "
+                                 "артикул, полосу, принтер и причину.";
+    QTest::newRow("stock") << "stock" << "Склад пуст"
+                           << "Остатки считаются по строкам прихода, расхода и возврата в заказах.";
+}
+
+void TestOrdersPage::emptyStatesPerTab()
+{
+    QFETCH(QString, tab);
+    QFETCH(QString, title);
+    QFETCH(QString, hint);
+    eval(QStringLiteral("pageKey = 'orders'; ordersTab = '%1'").arg(tab));
+    QQuickItem *empty = item("ordersEmptyState");
+    QVERIFY(empty);
+    QVERIFY(empty->isVisible());
+    QCOMPARE(empty->property("title").toString(), title);
+    QCOMPARE(empty->property("hint").toString(), hint);
+
+    // With rows of that tab the empty state goes.
+    m_services->ordersModel().applySnapshot(demoSide());
+    QTRY_VERIFY(!empty->isVisible());
+}
+
+void TestOrdersPage::everyTabAndDialogLoads()
+{
+    m_services->ordersModel().applySnapshot(demoSide());
+    eval(QStringLiteral("pageKey = 'orders'"));
+    for (const char *tab : {"orders", "paintings", "fbo", "queue", "reprints", "stock"}) {
+        eval(QStringLiteral("ordersTab = '%1'").arg(QLatin1String(tab)));
+        QTest::qWait(20);
+    }
+    for (const char *stock : {"local", "wb", "ozon"}) {
+        eval(QStringLiteral("ordersStockTab = '%1'").arg(QLatin1String(stock)));
+        QTest::qWait(20);
+    }
+    QCOMPARE(eval(QStringLiteral("ordersView.stock.count")).toInt(), 0);
+    eval(QStringLiteral("ordersStockTab = 'wb'"));
+    QCOMPARE(eval(QStringLiteral("ordersView.stock.count")).toInt(), 1);
+
+    const QStringList opens{
+        QStringLiteral("ordersTab = 'orders'; openNewOrderEditor()"),
+        QStringLiteral("openOrderEditor(ordersView.orders.rowAt(0))"),
+        QStringLiteral("ordersTab = 'stock'; openStockOrderEditor('Склад WB', 'Приход')"),
+        QStringLiteral("ordersTab = 'reprints'; openNewReprintEditor()"),
+        QStringLiteral("openReprintEditor(ordersView.reprints.get(0))"),
+    };
+    for (const QString &open : opens) {
+        eval(open);
+        QTest::qWait(20);
+    }
+    // The last open wins; the dialogs show what the root's buffers hold.
+    auto *reprintDialog = m_window->findChild<QObject *>(QStringLiteral("reprintEditorDialog"));
+    QVERIFY(reprintDialog);
+    QVERIFY(reprintDialog->property("opened").toBool());
+    QCOMPARE(reprintDialog->property("form").toMap().value("key").toString(), QStringLiteral("r-1"));
+
+    // Leaving the page closes every dialog and clears the root's flags.
+    eval(QStringLiteral("pageKey = 'home'"));
+    QTRY_VERIFY(!reprintDialog->property("opened").toBool());
+    QVERIFY(!eval(QStringLiteral("reprintEditorOpen || orderEditorOpen")).toBool());
+}
+
+void TestOrdersPage::dialogRefusesBrokenForms()
+{
+    eval(QStringLiteral("pageKey = 'orders'; openNewOrderEditor()"));
+    auto *dialog = m_window->findChild<QObject *>(QStringLiteral("orderEditorDialog"));
+    QVERIFY(dialog);
+    QTRY_VERIFY(dialog->property("opened").toBool());
+    const QString statusBefore = eval(QStringLiteral("ordersApi.statusText")).toString();
+
+    struct Case { const char *sku; const char *qty; };
+    for (const Case &c : {Case{"OB-ROSE", "два"}, Case{"OB-ROSE", "1.5"}, Case{"", "1"}, Case{"OB-ROSE", ""}}) {
+        item("orderSkuInput")->setProperty("text", QString::fromUtf8(c.sku));
+        item("orderQtyInput")->setProperty("text", QString::fromUtf8(c.qty));
+        QVERIFY(QMetaObject::invokeMethod(item("orderEditorSave"), "clicked"));
+        QVERIFY2(!dialog->property("error").toString().isEmpty(), c.qty);
+        QVERIFY(!eval(QStringLiteral("ordersApi.busy")).toBool());
+        QCOMPARE(eval(QStringLiteral("ordersApi.statusText")).toString(), statusBefore);
+        QVERIFY(dialog->property("opened").toBool());
+    }
+
+    // A stock row without a warehouse is refused as well.
+    eval(QStringLiteral("openStockOrderEditor('', 'Приход')"));
+    item("orderSkuInput")->setProperty("text", QStringLiteral("OB-ROSE"));
+    QVERIFY(QMetaObject::invokeMethod(item("orderEditorSave"), "clicked"));
+    QCOMPARE(dialog->property("error").toString(), QStringLiteral("Укажи склад."));
+    QVERIFY(!eval(QStringLiteral("ordersApi.busy")).toBool());
+
+    eval(QStringLiteral("openNewReprintEditor()"));
+    auto *reprint = m_window->findChild<QObject *>(QStringLiteral("reprintEditorDialog"));
+    QVERIFY(reprint);
+    item("reprintSkuInput")->setProperty("text", QStringLiteral("OB-ROSE"));
+    item("reprintStripInput")->setProperty("text", QStringLiteral("-1"));
+    QVERIFY(QMetaObject::invokeMethod(item("reprintEditorSave"), "clicked"));
+    QCOMPARE(reprint->property("error").toString(), QStringLiteral("Полоса — целое число от 0."));
+    QVERIFY(!eval(QStringLiteral("ordersApi.busy")).toBool());
+    QCOMPARE(eval(QStringLiteral("ordersApi.statusText")).toString(), statusBefore);
+}
+
+void TestOrdersPage::refusalKeepsDialogOpenAndToasts()
+{
+    eval(QStringLiteral("pageKey = 'orders'; openNewOrderEditor()"));
+    auto *dialog = m_window->findChild<QObject *>(QStringLiteral("orderEditorDialog"));
+    QVERIFY(dialog);
+    item("orderSkuInput")->setProperty("text", QStringLiteral("OB-ROSE-300"));
+    item("orderQtyInput")->setProperty("text", QStringLiteral("2"));
+    eval(QStringLiteral("toastModel.clear()"));
+    QVERIFY(QMetaObject::invokeMethod(item("orderEditorSave"), "clicked"));
+    // Sent: the closed port refuses, the reply says so.
+    QVERIFY(dialog->property("sending").toBool());
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog->property("sending").toBool(), 15000);
+    QVERIFY(dialog->property("opened").toBool());
+    QVERIFY(dialog->property("error").toString().startsWith(QStringLiteral("Заказы: не удалось обновить данные")));
+    QTRY_VERIFY(eval(QStringLiteral("toastModel.count")).toInt() >= 1);
+    QVERIFY(eval(QStringLiteral("toastModel.get(0).message")).toString().startsWith(
+        QStringLiteral("Заказы: не удалось обновить данные")));
+    // The form the operator typed is kept in the root's buffer.
+    QCOMPARE(eval(QStringLiteral("orderForm.sku")).toString(), QStringLiteral("OB-ROSE-300"));
+}
+
+int main(int argc, char *argv[])
+{
+    QQuickStyle::setStyle(QStringLiteral("Basic"));
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("VornClient"));
+    QApplication::setApplicationName(QStringLiteral("VornClient"));
+    TestOrdersPage test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_orderspage.moc"
