@@ -171,6 +171,115 @@ Item {
         verticalAlignment: Text.AlignVCenter
     }
 
+    Component {
+        id: summaryPills
+        Row {
+            spacing: 10
+            StatusPill {
+                label: "Всего"
+                value: OrdersLogic.orderValue(page.summary, ["total"], String(ordersModel.count))
+                iconName: "orders"
+                accent: "#7ECFFF"
+            }
+            StatusPill {
+                label: "Открыто"
+                value: OrdersLogic.orderValue(page.summary, ["open"], "0")
+                iconName: "printer"
+                accent: "#F4C16D"
+            }
+            StatusPill {
+                label: "Упаковано сегодня"
+                value: OrdersLogic.orderValue(page.summary, ["todayPacked", "today_packed"], "0")
+                iconName: "box"
+                accent: "#8EE3BF"
+                labelMaxWidth: 140
+            }
+            StatusPill {
+                label: "Не распознано сегодня"
+                value: OrdersLogic.orderValue(page.summary, ["todayUnknown", "today_unknown"], "0")
+                iconName: "warning"
+                accent: "#FF9CB1"
+                labelMaxWidth: 150
+            }
+        }
+    }
+
+    Component {
+        id: rowCountPill
+        StatusPill {
+            label: "Строк"
+            value: String(page.shownCount)
+            iconName: "orders"
+            accent: "#7ECFFF"
+        }
+    }
+
+    Component {
+        id: stockTabsBar
+        Row {
+            spacing: 4
+            Repeater {
+                // Three fixed sub-tabs.
+                model: OrdersLogic.stockTabs
+                delegate: InlineTabButton {
+                    required property var modelData
+                    objectName: "ordersStockTab_" + modelData.key
+                    compact: true
+                    text: modelData.title + "  "
+                          + (page.ordersRevision, ordersModel.stockCountForWarehouse(modelData.warehouse, page.search))
+                    active: page.stockTab === modelData.key
+                    onClicked: if (page.shell) page.shell.ordersStockTab = modelData.key
+                }
+            }
+        }
+    }
+
+    Component {
+        id: addOrderAction
+        GlassActionButton {
+            objectName: "ordersAddButton"
+            primary: true
+            iconName: "plus"
+            text: "Добавить"
+            onClicked: if (page.shell) page.shell.openNewOrderEditor()
+        }
+    }
+
+    Component {
+        id: addReprintAction
+        GlassActionButton {
+            objectName: "reprintAddButton"
+            primary: true
+            iconName: "plus"
+            text: "Новая перепечать"
+            onClicked: if (page.shell) page.shell.openNewReprintEditor()
+        }
+    }
+
+    Component {
+        id: stockActions
+        Row {
+            spacing: 8
+            GlassActionButton {
+                objectName: "stockInButton"
+                primary: true
+                iconName: "download"
+                text: "Приход"
+                onClicked: if (page.shell) page.shell.openStockOrderEditor("Склад", "Приход")
+            }
+            GlassActionButton {
+                objectName: "stockWbButton"
+                text: "WB"
+                onClicked: if (page.shell) page.shell.openStockOrderEditor("Склад WB", "Приход")
+            }
+            GlassActionButton {
+                objectName: "stockOzonButton"
+                text: "Ozon"
+                onClicked: if (page.shell) page.shell.openStockOrderEditor("Склад OZON", "Приход")
+            }
+        }
+    }
+
     ColumnLayout {
         anchors.fill: parent
         spacing: 12
@@ -211,68 +320,17 @@ Item {
             }
         }
 
-        // Figures and the tab's actions.
+        // Figures and the tab's actions. Each tab's set is a Loader of positioners: a
+        // RowLayout whose children switch visibility is not laid out again reliably here.
         RowLayout {
             Layout.fillWidth: true
             Layout.preferredHeight: 42
             spacing: 10
 
-            StatusPill {
-                visible: page.ordersLike
-                label: "Всего"
-                value: OrdersLogic.orderValue(page.summary, ["total"], String(ordersModel.count))
-                iconName: "orders"
-                accent: "#7ECFFF"
+            Loader {
+                Layout.alignment: Qt.AlignVCenter
+                sourceComponent: page.ordersLike ? summaryPills : (page.tab === "stock" ? stockTabsBar : rowCountPill)
             }
-            StatusPill {
-                visible: page.ordersLike
-                label: "Открыто"
-                value: OrdersLogic.orderValue(page.summary, ["open"], "0")
-                iconName: "printer"
-                accent: "#F4C16D"
-            }
-            StatusPill {
-                visible: page.ordersLike
-                label: "Упаковано сегодня"
-                value: OrdersLogic.orderValue(page.summary, ["todayPacked", "today_packed"], "0")
-                iconName: "box"
-                accent: "#8EE3BF"
-                labelMaxWidth: 140
-            }
-            StatusPill {
-                visible: page.ordersLike
-                label: "Не распознано сегодня"
-                value: OrdersLogic.orderValue(page.summary, ["todayUnknown", "today_unknown"], "0")
-                iconName: "warning"
-                accent: "#FF9CB1"
-                labelMaxWidth: 150
-            }
-
-            Row {
-                visible: page.tab === "stock"
-                spacing: 4
-                Repeater {
-                    model: OrdersLogic.stockTabs
-                    delegate: InlineTabButton {
-                        required property var modelData
-                        objectName: "ordersStockTab_" + modelData.key
-                        compact: true
-                        text: modelData.title + "  "
-                              + (page.ordersRevision, ordersModel.stockCountForWarehouse(modelData.warehouse, page.search))
-                        active: page.stockTab === modelData.key
-                        onClicked: if (page.shell) page.shell.ordersStockTab = modelData.key
-                    }
-                }
-            }
-
-            StatusPill {
-                visible: !page.ordersLike
-                label: "Строк"
-                value: String(page.shownCount)
-                iconName: "orders"
-                accent: "#7ECFFF"
-            }
-
             Text {
                 Layout.fillWidth: true
                 text: ordersApi.statusText
@@ -280,44 +338,11 @@ Item {
                 color: ordersApi.busy ? "#F4C16D" : "#8FA3C4"
                 elide: Text.ElideRight
             }
-
-            GlassActionButton {
-                objectName: "ordersAddButton"
-                visible: page.ordersLike
-                primary: true
-                iconName: "plus"
-                text: "Добавить"
-                onClicked: if (page.shell) page.shell.openNewOrderEditor()
-            }
-            GlassActionButton {
-                objectName: "reprintAddButton"
-                visible: page.tab === "reprints"
-                primary: true
-                iconName: "plus"
-                text: "Новая перепечать"
-                onClicked: if (page.shell) page.shell.openNewReprintEditor()
-            }
-            GlassActionButton {
-                objectName: "stockInButton"
-                visible: page.tab === "stock"
-                primary: true
-                iconName: "download"
-                text: "Приход"
-                onClicked: if (page.shell) page.shell.openStockOrderEditor("Склад", "Приход")
-            }
-            GlassActionButton {
-                objectName: "stockWbButton"
-                visible: page.tab === "stock"
-                compact: true
-                text: "WB"
-                onClicked: if (page.shell) page.shell.openStockOrderEditor("Склад WB", "Приход")
-            }
-            GlassActionButton {
-                objectName: "stockOzonButton"
-                visible: page.tab === "stock"
-                compact: true
-                text: "Ozon"
-                onClicked: if (page.shell) page.shell.openStockOrderEditor("Склад OZON", "Приход")
+            Loader {
+                Layout.alignment: Qt.AlignVCenter
+                sourceComponent: page.ordersLike ? addOrderAction
+                               : page.tab === "reprints" ? addReprintAction
+                               : page.tab === "stock" ? stockActions : null
             }
         }
 
