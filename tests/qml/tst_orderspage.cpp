@@ -1,3 +1,5 @@
+#include "DemoData.h"
+#include "DevServer.h"
 #include "app/ClientServices.h"
 #include "app/SceneLoader.h"
 #include "settings/AppSettings.h"
@@ -5,6 +7,7 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QQmlApplicationEngine>
 #include <QQmlExpression>
@@ -80,6 +83,8 @@ private Q_SLOTS:
     void everyTabAndDialogLoads();
     void dialogRefusesBrokenForms();
     void refusalKeepsDialogOpenAndToasts();
+    void actionsReachTheServer_data();
+    void actionsReachTheServer();
 
 private:
     void loadScene();
@@ -87,6 +92,8 @@ private:
     QQuickItem *item(const char *objectName);
     int delegates(QQuickItem *list, const char *objectName);
     void applyAndWait(const QJsonObject &snapshot);
+    void runStep(const QString &step);
+    QObject *findVisual(const QString &objectName);
 
     QTemporaryDir m_home;
     int m_round = 0;
@@ -368,6 +375,139 @@ void TestOrdersPage::refusalKeepsDialogOpenAndToasts()
         QStringLiteral("Заказы: не удалось обновить данные")));
     // The form the operator typed is kept in the root's buffer.
     QCOMPARE(eval(QStringLiteral("orderForm.sku")).toString(), QStringLiteral("OB-ROSE-300"));
+}
+
+// Delegates of views and repeaters have no QObject parent: they are found through the
+// item tree (the overlay of the popups included).
+QObject *TestOrdersPage::findVisual(const QString &objectName)
+{
+    if (QObject *found = m_window->findChild<QObject *>(objectName))
+        return found;
+    QList<QQuickItem *> pending{m_window->contentItem()};
+    while (!pending.isEmpty()) {
+        QQuickItem *item = pending.takeFirst();
+        if (item->objectName() == objectName && item->isVisible())
+            return item;
+        pending += item->childItems();
+    }
+    return nullptr;
+}
+
+void TestOrdersPage::runStep(const QString &step)
+{
+    const QString what = step.section(u':', 1);
+    if (step.startsWith(QLatin1String("eval:"))) {
+        eval(what);
+    } else if (step.startsWith(QLatin1String("click:"))) {
+        // A view makes its delegates on the next polish.
+        QObject *button = nullptr;
+        QTRY_VERIFY2_WITH_TIMEOUT((button = findVisual(what)) != nullptr, qPrintable(what), 5000);
+        QVERIFY2(button->property("enabled").toBool(), qPrintable(what));
+        QVERIFY(QMetaObject::invokeMethod(button, "clicked"));
+    } else if (step.startsWith(QLatin1String("text:"))) {
+        QQuickItem *field = m_window->findChild<QQuickItem *>(what.section(u'=', 0, 0));
+        QVERIFY2(field, qPrintable(what));
+        field->setProperty("text", what.section(u'=', 1));
+    } else {
+        QFAIL(qPrintable(QStringLiteral("unknown step ") + step));
+    }
+}
+
+void TestOrdersPage::actionsReachTheServer_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QString>("eventType");
+    QTest::addColumn<QString>("payloadKey"); // the object inside the payload, or "" for the payload itself
+    QTest::addColumn<QJsonObject>("expected");
+    QTest::addColumn<QStringList>("absent");
+
+    QTest::newRow("stock receipt WB")
+        << QStringList{"eval:ordersTab = 'stock'", "click:stockWbButton", "text:orderSkuInput=OB-ROSE-300",
+                       "text:orderQtyInput=3", "click:orderEditorSave"}
+        << "order_upsert" << "order"
+        << QJsonObject{{"assign_uid", false}, {"assignUid", false}, {"type", "stock"}, {"order_no", ""},
+                       {"marketplace", ""}, {"warehouse_target", "Склад WB"}, {"writeoffSource", "Склад WB"},
+                       {"status", "Приход"}, {"qty", 3}, {"sku", "OB-ROSE-300"}}
+        << QStringList{"order_key", "scan_uid"};
+    QTest::newRow("new picture order")
+        << QStringList{"eval:ordersTab = 'paintings'", "click:ordersAddButton", "click:orderMarketOZON",
+                       "text:orderSkuInput=К_МОРЕ_50х70", "click:orderEditorSave"}
+        << "order_upsert" << "order"
+        << QJsonObject{{"marketplace", "OZON"}, {"source_type", "picture"}, {"status", "печать"},
+                       {"work_status", "печать"}, {"qty", 1}, {"manual_work_status", true}}
+        << QStringList{"order_key", "assign_uid", "type"};
+    QTest::newRow("edited order")
+        << QStringList{"eval:ordersTab = 'orders'; openOrderEditor(ordersView.orders.rowAt(0))",
+                       "text:orderStatusInput=упакован", "click:orderEditorSave"}
+        << "order_upsert" << "order"
+        << QJsonObject{{"order_key", "ozon-2489117301"}, {"key", "ozon-2489117301"}, {"status", "упакован"},
+                       {"work_status", "в очереди печати"}, {"marketplace", "OZON"}}
+        << QStringList{"assign_uid"};
+    QTest::newRow("new reprint")
+        << QStringList{"eval:ordersTab = 'reprints'", "click:reprintAddButton", "text:reprintSkuInput=OB-LOFT-200",
+                       "text:reprintStripInput=2", "text:reprintReasonInput=Полосы", "click:reprintEditorSave"}
+        << "reprint_upsert" << "reprint"
+        << QJsonObject{{"marketplace", "WB"}, {"sku", "OB-LOFT-200"}, {"strip_no", 2}, {"stripNo", 2},
+                       {"status", "Печать"}, {"reason", "Полосы"}}
+        << QStringList{"reprint_key", "key"};
+    QTest::newRow("fbo plan")
+        << QStringList{"eval:ordersTab = 'fbo'", "click:fboSave"}
+        << "fbo_plan_patch" << ""
+        << QJsonObject{{"plan_key", "p-1"}, {"marketplace", "WB"}, {"sku", "OB-LOFT-200"}, {"manual_need", true},
+                       {"manual_prio", 3}, {"in_prod", 0}, {"local_stock", 0}}
+        << QStringList{};
+    QTest::newRow("delete order")
+        << QStringList{"eval:ordersTab = 'orders';"
+                       "(function find(o) { if (!o) return null; if (o.objectName === 'orderDeleteDialog') return o;"
+                       " var d = o.data || []; for (var i = 0; i < d.length; ++i) { var r = find(d[i]);"
+                       " if (r) return r; } return null; })(contentItem).ask('Пионы', 'wb-2489121721')",
+                       "click:orderDeleteDialogConfirm"}
+        << "order_delete" << ""
+        // A row of the demo tenant, so the server finds it.
+        << QJsonObject{{"order_key", "wb-2489121721"}, {"key", "wb-2489121721"}}
+        << QStringList{};
+}
+
+// Each control of the page sends its operation with the payload the dialogs build,
+// end to end against the devserver; an accepted save closes its dialog.
+void TestOrdersPage::actionsReachTheServer()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QString, eventType);
+    QFETCH(QString, payloadKey);
+    QFETCH(QJsonObject, expected);
+    QFETCH(QStringList, absent);
+
+    DevServer server;
+    QVERIFY(server.listenOn(QHostAddress::LocalHost, 0) != 0);
+    m_settings->setServerUrl(server.baseUrl().toString());
+    m_settings->setTenantId(QString::fromLatin1(Demo::kTenantId));
+    m_settings->setDeviceId(QString::fromLatin1(Demo::kDeviceId));
+    m_settings->setApiKey(QString::fromLatin1(Demo::kApiKey));
+    m_services->ordersModel().applySnapshot(demoSide());
+    eval(QStringLiteral("pageKey = 'orders'"));
+
+    for (const QString &step : steps) {
+        runStep(step);
+        if (QTest::currentTestFailed())
+            return;
+    }
+    const auto events = [&] { return server.journal().entries(0, QStringLiteral("/api/client-event")); };
+    QTRY_VERIFY_WITH_TIMEOUT(!events().isEmpty(), 10000);
+    const QJsonObject body = events().last().toObject().value("body").toObject();
+    QCOMPARE(body.value("event_type").toString(), eventType);
+    const QJsonObject payload = body.value("payload").toObject();
+    const QJsonObject sent = payloadKey.isEmpty() ? payload : payload.value(payloadKey).toObject();
+    for (auto it = expected.constBegin(); it != expected.constEnd(); ++it)
+        QVERIFY2(sent.value(it.key()) == it.value(),
+                 qPrintable(it.key() + QStringLiteral(": ") + QString::fromUtf8(QJsonDocument(sent).toJson())));
+    for (const QString &key : absent)
+        QVERIFY2(!sent.contains(key), qPrintable(key));
+
+    // The reply is accepted: no dialog stays open.
+    QTRY_VERIFY_WITH_TIMEOUT(!eval(QStringLiteral("ordersApi.busy")).toBool(), 10000);
+    QTRY_VERIFY(!eval(QStringLiteral("orderEditorOpen || reprintEditorOpen")).toBool());
+    QVERIFY(!eval(QStringLiteral("ordersApi.statusText")).toString().contains(QStringLiteral("отклонена")));
 }
 
 int main(int argc, char *argv[])

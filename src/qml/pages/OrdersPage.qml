@@ -543,6 +543,7 @@ Item {
                         Text { text: "На складе"; font.pixelSize: 11; color: "#71829A" }
                         GlassSpinBox { id: stockSpin; from: 0; to: 99999; value: fboRow.plan.localStock }
                         GlassActionButton {
+                            objectName: "fboSave"
                             compact: true
                             iconOnly: true
                             iconName: "save"
