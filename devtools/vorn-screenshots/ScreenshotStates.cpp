@@ -111,6 +111,36 @@ QList<ScreenshotState> screenshotStates()
                        backend.settings.setScriptEntryPath(index, path);
                    }});
 
+    // The orders page: every tab over the demo tenant's snapshot, then each dialog.
+    const QString ordersReady = QStringLiteral("ordersModel.count > 0");
+    const struct
+    {
+        const char *name;
+        const char *script;
+    } ordersStates[] = {
+        {"page-orders-paintings", "ordersTab = 'paintings'"},
+        {"page-orders-search", "ordersTab = 'orders'; ordersSearch = 'ob-'"},
+        {"page-orders-fbo", "ordersTab = 'fbo'"},
+        {"page-orders-queue", "ordersTab = 'queue'"},
+        {"page-orders-reprints", "ordersTab = 'reprints'"},
+        {"page-orders-stock", "ordersTab = 'stock'; ordersStockTab = 'local'"},
+        {"page-orders-stock-wb", "ordersTab = 'stock'; ordersStockTab = 'wb'"},
+        {"dialog-order-new", "ordersTab = 'orders'; openNewOrderEditor()"},
+        {"dialog-order-edit", "ordersTab = 'orders'; openOrderEditor(ordersView.orders.rowAt(0))"},
+        {"dialog-order-stock", "ordersTab = 'stock'; openStockOrderEditor('Склад WB', 'Приход')"},
+        {"dialog-reprint-new", "ordersTab = 'reprints'; openNewReprintEditor()"},
+        {"dialog-reprint-edit", "ordersTab = 'reprints'; openReprintEditor(ordersView.reprints.get(0))"},
+        {"dialog-order-delete",
+         "ordersTab = 'orders';"
+         "(function find(o) { if (!o) return null; if (o.objectName === 'orderDeleteDialog') return o;"
+         " var d = o.data || []; for (var i = 0; i < d.length; ++i) { var r = find(d[i]);"
+         " if (r) return r; } return null; })(contentItem).ask(ordersView.orders.rowAt(0).title, 'wb-1')"},
+    };
+    for (const auto &row : ordersStates)
+        states.append({QString::fromLatin1(row.name),
+                       QStringLiteral("pageKey = 'orders'; ordersSearch = ''; ") + QString::fromUtf8(row.script),
+                       ordersReady, {}});
+
     states.append({QStringLiteral("device-scanner2"), QStringLiteral("sideDeviceMode = 'scanner2'"), {}, {}});
     states.append({QStringLiteral("device-rfid"), QStringLiteral("sideDeviceMode = 'rfid'"), {}, {}});
 

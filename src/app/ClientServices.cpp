@@ -46,6 +46,7 @@ ClientServices::ClientServices(AppSettings &settings, EventLogModel &eventLog, Q
     , m_uidPrintService(&m_settings, &m_eventLog, &m_gsConfirm, &m_printArchive)
     , m_supplies(&m_settings, &m_eventLog)
     , m_ordersApi(&m_settings, &m_eventLog, &m_ordersModel)
+    , m_ordersView(&m_ordersModel)
     , m_warehouseWb(&m_settings, &m_eventLog, &m_gsConfirm, &m_printArchive, QStringLiteral("wb"))
     , m_warehouseOzon(&m_settings, &m_eventLog, &m_gsConfirm, &m_printArchive, QStringLiteral("ozon"))
     , m_warehouseYm(&m_settings, &m_eventLog, &m_gsConfirm, &m_printArchive, QStringLiteral("ym"))
@@ -143,6 +144,7 @@ void ClientServices::publish(QQmlContext *context)
     context->setContextProperty(QStringLiteral("suppliesModel"), &m_supplies);
     context->setContextProperty(QStringLiteral("ordersModel"), &m_ordersModel);
     context->setContextProperty(QStringLiteral("ordersApi"), &m_ordersApi);
+    context->setContextProperty(QStringLiteral("ordersView"), &m_ordersView);
     context->setContextProperty(QStringLiteral("warehouseWbModel"), &m_warehouseWb);
     context->setContextProperty(QStringLiteral("warehouseOzonModel"), &m_warehouseOzon);
     context->setContextProperty(QStringLiteral("warehouseYmModel"), &m_warehouseYm);

@@ -14,6 +14,7 @@
 #include "production/DashboardSummary.h"
 #include "production/OrdersApiService.h"
 #include "production/OrdersModel.h"
+#include "production/OrdersView.h"
 #include "production/PrintArchiveStore.h"
 #include "production/UidPrintService.h"
 #include "serverlink/ConfigPushService.h"
@@ -66,6 +67,7 @@ public:
     RfidScannerService &rfidService() { return m_rfidService; }
     SnapshotSyncService &snapshotSync() { return m_snapshotSync; }
     OrdersModel &ordersModel() { return m_ordersModel; }
+    OrdersView &ordersView() { return m_ordersView; }
     // The page shown and the page tabs are the scene's to set.
     ScanRouter &scanRouter() { return m_scanRouter; }
 
@@ -132,6 +134,7 @@ private:
     SupplyListModel m_supplies;
     OrdersModel m_ordersModel;
     OrdersApiService m_ordersApi;
+    OrdersView m_ordersView;
     WarehouseFileModel m_warehouseWb;
     WarehouseFileModel m_warehouseOzon;
     WarehouseFileModel m_warehouseYm;

@@ -3,7 +3,12 @@
 #include <QSet>
 
 KeyedRowsModel::KeyedRowsModel(const QString &keyField, QObject *parent)
-    : QAbstractListModel(parent), m_keyField(keyField)
+    : KeyedRowsModel(QStringList{keyField}, parent)
+{
+}
+
+KeyedRowsModel::KeyedRowsModel(const QStringList &keyFields, QObject *parent)
+    : QAbstractListModel(parent), m_keyFields(keyFields)
 {
 }
 
@@ -37,7 +42,13 @@ QVariantMap KeyedRowsModel::get(int row) const
 
 QString KeyedRowsModel::keyOf(const QVariant &row, int position) const
 {
-    const QString key = row.toMap().value(m_keyField).toString();
+    const QVariantMap map = row.toMap();
+    QString key;
+    for (const QString &field : m_keyFields) {
+        key = map.value(field).toString().trimmed();
+        if (!key.isEmpty())
+            break;
+    }
     // Rows without a key still get a stable identity: their position.
     return key.isEmpty() ? QStringLiteral("#%1").arg(position) : key;
 }

@@ -2,6 +2,7 @@
 
 #include <QAbstractListModel>
 #include <QString>
+#include <QStringList>
 #include <QVariantList>
 
 // A list of row maps for a ListView that follows a list the backend rebuilds whole
@@ -18,6 +19,9 @@ public:
     enum Role { RowRole = Qt::UserRole + 1, KeyRole };
 
     explicit KeyedRowsModel(const QString &keyField, QObject *parent = nullptr);
+    // The key is the first of these fields whose value is not empty (servers spell keys
+    // differently); with no fields every row is keyed by its position.
+    explicit KeyedRowsModel(const QStringList &keyFields, QObject *parent = nullptr);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role) const override;
@@ -35,7 +39,7 @@ Q_SIGNALS:
 private:
     QString keyOf(const QVariant &row, int position) const;
 
-    QString m_keyField;
+    QStringList m_keyFields;
     QVariantList m_rows;
     QStringList m_keys;
 };

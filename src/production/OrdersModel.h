@@ -82,6 +82,10 @@ public:
     Q_INVOKABLE int stockCountForWarehouse(const QString &warehouse, const QString &search) const;
     Q_INVOKABLE void clear();
 
+    // What the page's filters read of a row, worked out once per snapshot.
+    bool pictureAt(int row) const { return m_rows.at(row).picture; }
+    const QString &searchTextAt(int row) const { return m_rows.at(row).searchText; }
+
     // Row classification, also used by the page's filters.
     static bool isPictureRow(const QVariantMap &row);
     static QString searchTextOf(const QVariantMap &row);

@@ -6,6 +6,7 @@ import "pages"
 import "shell"
 import "ShellLogic.js" as Logic
 import "PageLogic.js" as PageLogic
+import "OrdersLogic.js" as OrdersLogic
 
 ApplicationWindow {
     id: root
@@ -153,6 +154,44 @@ ApplicationWindow {
     function syncArtifacts() {
         if (typeof artifactSync !== "undefined" && artifactSync !== null)
             artifactSync.syncNow()
+    }
+
+    // --- orders page dialogs: the form buffers live here, the page shows the dialogs ---
+    // (each open goes through false, so the page reloads the dialog even when it was open)
+
+    property var orderForm: OrdersLogic.newOrderForm("orders")
+    property bool orderEditorOpen: false
+    property var reprintForm: OrdersLogic.newReprintForm()
+    property bool reprintEditorOpen: false
+
+    function openNewOrderEditor() {
+        orderEditorOpen = false
+        orderForm = OrdersLogic.newOrderForm(ordersTab)
+        orderEditorOpen = true
+    }
+
+    function openOrderEditor(row) {
+        orderEditorOpen = false
+        orderForm = OrdersLogic.orderFormFromRow(row)
+        orderEditorOpen = true
+    }
+
+    function openStockOrderEditor(warehouse, status) {
+        orderEditorOpen = false
+        orderForm = OrdersLogic.stockOrderForm(warehouse, status)
+        orderEditorOpen = true
+    }
+
+    function openNewReprintEditor() {
+        reprintEditorOpen = false
+        reprintForm = OrdersLogic.newReprintForm()
+        reprintEditorOpen = true
+    }
+
+    function openReprintEditor(row) {
+        reprintEditorOpen = false
+        reprintForm = OrdersLogic.reprintFormFromRow(row)
+        reprintEditorOpen = true
     }
 
     // --- devices ---
