@@ -17,6 +17,7 @@ QString screenshotResetScript()
         "pageKey = 'home'; sideDeviceMode = 'scanner'; settingsTab = 'client';"
         "suppliesTab = 'supply'; suppliesMarket = 'wb'; scriptTabIndex = 0;"
         "onboardingStep = 0; onboardingAccountMode = '';"
+        "employeeEditorOpen = false;"
         "toastModel.clear();");
 }
 
@@ -140,6 +141,47 @@ QList<ScreenshotState> screenshotStates()
         states.append({QString::fromLatin1(row.name),
                        QStringLiteral("pageKey = 'orders'; ordersSearch = ''; ") + QString::fromUtf8(row.script),
                        ordersReady, {}});
+
+    // Warehouses, consumables and staff with the demo tenant's data.
+    states.append({QStringLiteral("page-warehouses-files"),
+                   QStringLiteral("warehouseTab = 'wb'; warehouseSearch = ''; warehouseWbModel.reload();"
+                                  "pageKey = 'warehouses'"),
+                   QStringLiteral("warehouseWbModel.entryCount > 0"), [](ScreenshotBackend &backend) {
+                       // Label files as the outside process drops them; only К_/ПОС_/КОМ_01 are listed.
+                       const QString dir = QDir(backend.settings.appDataDir()).filePath(QStringLiteral("demo-wb"));
+                       QDir().mkpath(dir);
+                       for (const char *name : {"К_Пионы-в-вазе_204598765432.pdf", "ПОС_Закат-над-морем_204598765433.pdf",
+                                                "КОМ_01_Набор-кухня_204598765434.png",
+                                                "самовыкуп_К_Маки_204598765437.pdf", "OBOI_Flora_204598765435.pdf"}) {
+                           QFile file(QDir(dir).filePath(QString::fromUtf8(name)));
+                           if (file.open(QIODevice::WriteOnly))
+                               file.write("label");
+                       }
+                       backend.settings.setWbPath(dir);
+                   }});
+    states.append({QStringLiteral("page-warehouses-search-empty"),
+                   QStringLiteral("warehouseTab = 'wb'; warehouseSearch = '204598765435'; pageKey = 'warehouses'"),
+                   {}, {}});
+    for (const char *tab : {"tab_inks", "tab_boxes", "tab_materials"})
+        states.append({QStringLiteral("page-consumables-") + QString::fromLatin1(tab).mid(4),
+                       QStringLiteral("consumablesTab = '%1'; pageKey = 'consumables'").arg(QLatin1String(tab)),
+                       QStringLiteral("consumablesService.materials.length > 0"), {}});
+    for (const char *tab : {"schedule", "common", "attendance", "archive"})
+        states.append({QStringLiteral("page-employees-") + QLatin1String(tab),
+                       QStringLiteral("employeeSearch = ''; employeeTab = '%1';"
+                                      "if (!employeeWorkspace.selectedEmployeeId && employeeWorkspace.employeeTotal > 0)"
+                                      " employeeWorkspace.selectedEmployeeId = employeeWorkspace.employees[0].id;"
+                                      "pageKey = 'employees'")
+                           .arg(QLatin1String(tab)),
+                       QStringLiteral("employeeWorkspace.employeeTotal > 0"), {}});
+    states.append({QStringLiteral("page-employees-dialog"),
+                   QStringLiteral("employeeTab = 'schedule'; pageKey = 'employees';"
+                                  "if (!employeeWorkspace.selectedEmployeeId && employeeWorkspace.employeeTotal > 0)"
+                                  " employeeWorkspace.selectedEmployeeId = employeeWorkspace.employees[0].id;"
+                                  "(function find(o) { if (!o) return null; if (o.objectName === 'employeesPage') return o;"
+                                  " var d = o.data || []; for (var i = 0; i < d.length; ++i) { var r = find(d[i]);"
+                                  " if (r) return r; } return null; })(contentItem).openEditEmployee()"),
+                   QStringLiteral("employeeWorkspace.employeeTotal > 0"), {}});
 
     states.append({QStringLiteral("device-scanner2"), QStringLiteral("sideDeviceMode = 'scanner2'"), {}, {}});
     states.append({QStringLiteral("device-rfid"), QStringLiteral("sideDeviceMode = 'rfid'"), {}, {}});

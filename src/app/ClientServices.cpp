@@ -169,6 +169,8 @@ void ClientServices::publish(QQmlContext *context)
     context->setContextProperty(QStringLiteral("newMaketsService"), &m_newMakets);
     context->setContextProperty(QStringLiteral("snapshotSync"), &m_snapshotSync);
     context->setContextProperty(QStringLiteral("scanRouter"), &m_scanRouter);
+    context->setContextProperty(QStringLiteral("warehouseManualFiles"), &m_warehouseManualFiles);
+    context->setContextProperty(QStringLiteral("employeeList"), &m_employeeList);
 }
 
 void ClientServices::start()

@@ -23,10 +23,12 @@
 #include "serverlink/SnapshotSyncService.h"
 #include "settings/AppSettings.h"
 #include "settings/TenantProfile.h"
+#include "staff/EmployeeListModel.h"
 #include "staff/EmployeeWorkspaceStore.h"
 #include "supplies/GsConfirmClient.h"
 #include "supplies/SupplyListModel.h"
 #include "supplies/WarehouseFileModel.h"
+#include "supplies/WarehouseManualFilter.h"
 #include "supplies/SupplyLabelsService.h"
 #include "tools/LocalToolsService.h"
 #include "tools/ScriptCommandSyncService.h"
@@ -138,6 +140,9 @@ private:
     WarehouseFileModel m_warehouseWb;
     WarehouseFileModel m_warehouseOzon;
     WarehouseFileModel m_warehouseYm;
+    // Lists of the warehouse and staff pages, filtered here rather than in the scene.
+    WarehouseManualFilter m_warehouseManualFiles;
+    EmployeeListModel m_employeeList{&m_employeeWorkspace};
     // Every scan and card goes through here; it needs all of the above.
     ScanRouter m_scanRouter;
 

@@ -36,6 +36,7 @@ private Q_SLOTS:
     void labelsMarketplaceChooser();
     void issueSelectionAndScrollSurviveSnapshots();
     void pagesWithDataLoadWithoutWarnings();
+    void warehouseConsumableAndStaffPages();
 
 private:
     void loadScene(bool onboarded);
@@ -326,6 +327,83 @@ void TestScene::pagesWithDataLoadWithoutWarnings()
     auto *details = m_window->findChild<QQuickItem *>(QStringLiteral("bugDetailsLine"));
     QVERIFY(details);
     QCOMPARE(details->property("text").toString(), QStringLiteral("Виновник: кабель"));
+}
+
+// The warehouse, consumables and staff pages with data in every tab, and the employee
+// dialog: it takes over the card reader while open and refuses a card without a name.
+void TestScene::warehouseConsumableAndStaffPages()
+{
+    QTemporaryDir wb;
+    QVERIFY(wb.isValid());
+    for (const char *name : {"К_Пионы_204598765432.pdf", "OBOI_Flora_204598765435.pdf"}) {
+        QFile file(QDir(wb.path()).filePath(QString::fromUtf8(name)));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("label");
+    }
+    loadScene(true);
+    m_settings->setWbPath(wb.path());
+    eval(QStringLiteral("warehouseWbModel.reload(); pageKey = 'warehouses'; warehouseSearch = '2045987654'"));
+    auto *files = m_window->findChild<QQuickItem *>(QStringLiteral("warehouseFileList"));
+    QVERIFY(files);
+    QTRY_COMPARE_WITH_TIMEOUT(files->property("count").toInt(), 1, 5000);
+    // The wallpaper file matches the search exactly, yet only a confirmed scan prints it.
+    eval(QStringLiteral("warehouseSearch = '204598765435'"));
+    QTRY_COMPARE_WITH_TIMEOUT(files->property("count").toInt(), 0, 5000);
+    QCOMPARE(eval(QStringLiteral("pageKey")).toString(), QStringLiteral("warehouses"));
+    // The view tells its new count on the next polish.
+    QTRY_VERIFY_WITH_TIMEOUT(itemVisible("warehouseEmptyState"), 5000);
+    for (const char *tab : {"ozon", "ym", "wb"}) {
+        eval(QStringLiteral("warehouseTab = '%1'").arg(QLatin1String(tab)));
+        QTest::qWait(20);
+    }
+
+    eval(QStringLiteral("consumablesService.applySnapshotRoot({materials: [{material_id: 'R-17', mat_type: 'Винил',"
+                        " length_m: 30}], inks: {Cyan: 2}, boxes: {'60x40': 5}}); pageKey = 'consumables'"));
+    const int tabs = eval(QStringLiteral("appSettings.consumableTabs.length")).toInt();
+    QVERIFY(tabs > 0);
+    auto *stock = m_window->findChild<QQuickItem *>(QStringLiteral("consumableStockList"));
+    QVERIFY(stock);
+    for (int i = 0; i < tabs; ++i) {
+        eval(QStringLiteral("consumablesTab = appSettings.consumableTabs[%1].id").arg(i));
+        QTRY_VERIFY_WITH_TIMEOUT(stock->property("count").toInt() > 0, 5000);
+    }
+
+    eval(QStringLiteral("employeeWorkspace.applyServerSnapshot([{id: '3', name: 'Анна Петрова', role: 'резчик'},"
+                        " {id: '4', name: 'Борис Иванов'}], {}, [], []);"
+                        "employeeWorkspace.selectedEmployeeId = '3'; pageKey = 'employees'"));
+    for (const char *tab : {"common", "attendance", "archive", "schedule"}) {
+        eval(QStringLiteral("employeeTab = '%1'").arg(QLatin1String(tab)));
+        QTest::qWait(20);
+    }
+    eval(QStringLiteral("employeeSearch = 'Борис'"));
+    auto *employees = m_window->findChild<QQuickItem *>(QStringLiteral("employeeListView"));
+    QVERIFY(employees);
+    QTRY_COMPARE_WITH_TIMEOUT(employees->property("count").toInt(), 1, 5000);
+    eval(QStringLiteral("employeeSearch = ''"));
+
+    auto *page = m_window->findChild<QQuickItem *>(QStringLiteral("employeesPage"));
+    QVERIFY(page);
+    QMetaObject::invokeMethod(page, "openEditEmployee");
+    QTRY_VERIFY_WITH_TIMEOUT(eval(QStringLiteral("employeeEditorOpen && scanRouter.employeeEditorOpen")).toBool(), 5000);
+    eval(QStringLiteral("rfidService.cardDataRead('04AA55CC33', '3|Анна Петрова')"));
+    QCOMPARE(page->property("form").toMap().value(QStringLiteral("rfid")).toString(), QStringLiteral("04AA55CC33"));
+    QCOMPARE(page->property("form").toMap().value(QStringLiteral("rfidData")).toString(),
+             QStringLiteral("3|Анна Петрова"));
+    auto *dialog = m_window->findChild<QObject *>(QStringLiteral("employeeDialog"));
+    QVERIFY(dialog);
+    QMetaObject::invokeMethod(dialog, "close");
+    QTRY_VERIFY_WITH_TIMEOUT(!eval(QStringLiteral("employeeEditorOpen || scanRouter.employeeEditorOpen")).toBool(), 5000);
+
+    // A new card without a name is refused in the scene: nothing reaches the store.
+    QMetaObject::invokeMethod(page, "openNewEmployee");
+    QTRY_VERIFY_WITH_TIMEOUT(dialog->property("visible").toBool(), 5000);
+    const int toasts = eval(QStringLiteral("toastModel.count")).toInt();
+    QMetaObject::invokeMethod(page, "saveEmployee");
+    QCOMPARE(eval(QStringLiteral("employeeWorkspace.employeeTotal")).toInt(), 2);
+    QCOMPARE(eval(QStringLiteral("toastModel.count")).toInt(), toasts + 1);
+    QCOMPARE(eval(QStringLiteral("toastModel.get(0).message")).toString(), QStringLiteral("Сотрудники: укажи имя"));
+    QVERIFY(dialog->property("visible").toBool());
+    QMetaObject::invokeMethod(dialog, "close");
 }
 
 int main(int argc, char *argv[])
