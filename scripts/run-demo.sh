@@ -8,6 +8,8 @@ case "$build" in /*) ;; *) build="$top/$build" ;; esac
 bin="$build/bin"
 demo="$top/.demo"
 export XDG_DATA_HOME="$demo/data"
+# The workshop PCs run a Russian system: month names and dates follow it.
+export LANG=ru_RU.UTF-8
 data="$XDG_DATA_HOME/VornClient/VornClient"
 mkdir -p "$data"
 

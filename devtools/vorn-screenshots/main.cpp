@@ -61,6 +61,8 @@ bool waitUntil(QObject *root, const QString &condition, int timeoutMs)
 int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The pictures show what a Russian workshop PC shows (month names, dates).
+    qputenv("LANG", "ru_RU.UTF-8");
     QQuickStyle::setStyle(QStringLiteral("Basic"));
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);

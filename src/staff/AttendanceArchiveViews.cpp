@@ -293,6 +293,10 @@ void AttendanceArchiveViews::rebuildAttendance(const QString &selectedId, const 
             {QStringLiteral("lateText"), lateness},
             {QStringLiteral("workedMinutes"), minutes},
             {QStringLiteral("detail"), detail.join(kSep)},
+            // The names the CSV export reads.
+            {QStringLiteral("detailText"), detail.join(kSep)},
+            {QStringLiteral("rfidUid"), uid},
+            {QStringLiteral("workedLabel"), minutes > 0 ? StaffParsing::minutesAsHoursText(minutes) : QString()},
         });
     }
     m_workedText = StaffParsing::minutesAsHoursText(totalWorked);
@@ -318,6 +322,18 @@ void AttendanceArchiveViews::rebuildArchive(const QString &selectedId, const Nam
     double selectedArea = 0;
     qint64 selectedVisits = 0;
     int selectedRows = 0;
+    // One line per employee for the day's export, in the order they first appear.
+    struct EmployeeDay
+    {
+        QString name;
+        QString id;
+        qint64 scans = 0;
+        int activations = 0;
+        double area = 0;
+        qint64 visitMinutes = 0;
+    };
+    QHash<QString, EmployeeDay> perEmployee;
+    QStringList employeeOrder;
     for (const TimedRow &timed : day) {
         const QVariantMap &row = timed.row;
         const QString id = archiveEmployee(row);
@@ -351,19 +367,46 @@ void AttendanceArchiveViews::rebuildArchive(const QString &selectedId, const Nam
             detail.append(areaText(rowM2));
         if (visit > 0)
             detail.append(QStringLiteral("визит ") + StaffParsing::minutesAsHoursText(visit));
+        const QString file = variantFirstText(row, {"file", "file_name", "maket", "label"});
+        const QString who = id.isEmpty() ? variantFirstText(row, {"name", "employee_name"}) : employeeName(row, id, name);
+        const QString whoKey = id.isEmpty() ? who : id;
+        if (!perEmployee.contains(whoKey)) {
+            perEmployee.insert(whoKey, {who, id});
+            employeeOrder.append(whoKey);
+        }
+        EmployeeDay &figures = perEmployee[whoKey];
+        figures.scans += scans;
+        figures.activations += type == u"active";
+        figures.area += rowM2;
+        figures.visitMinutes += visit;
         m_archiveEvents.append(QVariantMap{
-            {QStringLiteral("file"), variantFirstText(row, {"file", "file_name", "maket", "label"})},
+            {QStringLiteral("file"), file},
+            {QStringLiteral("fileName"), file},
             {QStringLiteral("type"), type},
             {QStringLiteral("typeLabel"), archiveTypeLabel(type)},
             {QStringLiteral("employeeId"), id},
-            {QStringLiteral("name"), id.isEmpty() ? variantFirstText(row, {"name", "employee_name"})
-                                                  : employeeName(row, id, name)},
+            {QStringLiteral("name"), who},
             {QStringLiteral("time"), timed.time.toString(QStringLiteral("HH:mm:ss"))},
             {QStringLiteral("scans"), scans},
             {QStringLiteral("printer"), printer},
             {QStringLiteral("area"), rowM2},
             {QStringLiteral("visitMinutes"), visit},
             {QStringLiteral("detail"), detail.join(kSep)},
+            {QStringLiteral("detailText"), detail.join(kSep)},
+            {QStringLiteral("workedMinutes"), visit},
+            {QStringLiteral("workedLabel"), visit > 0 ? StaffParsing::minutesAsHoursText(visit) : QString()},
+        });
+    }
+    QVariantList summaryRows;
+    for (const QString &key : std::as_const(employeeOrder)) {
+        const EmployeeDay &figures = perEmployee.value(key);
+        summaryRows.append(QVariantMap{
+            {QStringLiteral("name"), figures.name},
+            {QStringLiteral("employeeId"), figures.id},
+            {QStringLiteral("scans"), figures.scans},
+            {QStringLiteral("active"), figures.activations},
+            {QStringLiteral("areaLabel"), areaText(figures.area)},
+            {QStringLiteral("visitHoursLabel"), StaffParsing::minutesAsHoursText(figures.visitMinutes)},
         });
     }
     m_activeCount = active.size();
@@ -378,6 +421,7 @@ void AttendanceArchiveViews::rebuildArchive(const QString &selectedId, const Nam
         {QStringLiteral("areaText"), m_areaText},
         {QStringLiteral("visitMinutes"), visits},
         {QStringLiteral("visitHoursText"), m_visitText},
+        {QStringLiteral("rows"), summaryRows},
     };
     if (selectedId.isEmpty())
         m_selectedArchiveText.clear();

@@ -108,15 +108,8 @@ Item {
     }
 
     function exportArchive() {
-        // The day's totals as the summary line; rows per employee are in the feed.
-        var summary = [{
-            name: employeeWorkspace.archiveOnlySelected ? page.selectedName : "Все сотрудники",
-            employeeId: employeeWorkspace.archiveOnlySelected ? page.selectedId : "",
-            scans: employeeWorkspace.archivePrintCount,
-            active: employeeWorkspace.archiveActiveCount,
-            areaLabel: employeeWorkspace.archiveAreaText,
-            visitHoursLabel: employeeWorkspace.archiveVisitHoursText
-        }]
+        // One summary line per employee of the day, as the backend counts them.
+        var summary = employeeWorkspace.archiveSummary.rows || []
         var path = capture.run("Сотрудники", function () {
             return localTools.exportArchiveCsv(employeeWorkspace.archiveDate, summary, employeeWorkspace.archiveEvents)
         })
