@@ -229,6 +229,14 @@ private Q_SLOTS:
         QCOMPARE(store.attendanceEvents().at(2).toMap().value("typeLabel").toString(), QStringLiteral("Событие"));
         QCOMPARE(store.attendanceAvailableDates(), (QVariantList{"2026-03-02", "2026-03-05"}));
 
+        // The day exported as the operator sees it: every column filled from the views.
+        const QStringList attendanceCsv = QString::fromUtf8(
+            StaffCsv::attendance(QStringLiteral("2026-03-02"), store.attendanceEvents())).split(u'\n');
+        QVERIFY2(attendanceCsv.contains(QStringLiteral(
+                     "2026-03-02;09:05:00;Анна;E1;Вход;UID 04AA • опоздание 5 мин;04AA;5;0;")),
+                 qPrintable(attendanceCsv.join(u'\n')));
+        QVERIFY(attendanceCsv.contains(QStringLiteral("2026-03-02;17:00:00;Борис;E2;Выход;отработано 8 ч;;0;480;8 ч")));
+
         store.setSelectedEmployeeId(QStringLiteral("E1"));
         store.setAttendanceOnlySelected(true);
         QCOMPARE(store.attendanceEvents().size(), 2);
@@ -250,13 +258,7 @@ private Q_SLOTS:
         QCOMPARE(store.archiveAreaText(), QStringLiteral("1,75 м²"));
         QCOMPARE(store.archiveEvents().constLast().toMap().value("typeLabel").toString(), QStringLiteral("Таймаут"));
         QCOMPARE(store.selectedArchiveSummaryText(), QStringLiteral("Печать 1 • 1,50 м² • визит 0 ч"));
-        // The day exported as the operator sees it: every column filled from the views.
-        const QStringList attendanceCsv = QString::fromUtf8(
-            StaffCsv::attendance(QStringLiteral("2026-03-02"), store.attendanceEvents())).split(u'\n');
-        QVERIFY2(attendanceCsv.contains(QStringLiteral(
-                     "2026-03-02;09:05:00;Анна;E1;Вход;UID 04AA • опоздание 5 мин;04AA;5;0;")),
-                 qPrintable(attendanceCsv.join(u'\n')));
-        QVERIFY(attendanceCsv.contains(QStringLiteral("2026-03-02;17:00:00;Борис;E2;Выход;отработано 8 ч;;0;480;8 ч")));
+        // The day's archive exported: one summary line per employee, then the feed.
         const QStringList archiveCsv = QString::fromUtf8(StaffCsv::archive(
             store.archiveDate(), store.archiveSummary().value("rows").toList(), store.archiveEvents())).split(u'\n');
         QVERIFY2(archiveCsv.contains(QStringLiteral("2026-03-02;Анна;E1;0;0;1,50 м²;0 ч")), qPrintable(archiveCsv.join(u'\n')));
