@@ -293,18 +293,23 @@ bool DevServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *soc
             guard->abort();
             return;
         }
+        // An answer made up by a fault is marked in the journal: the request was not handled.
+        const auto injected = [](DevResponse response) {
+            response.outcome = QStringLiteral("injected");
+            return response;
+        };
         if (faulty && !fault.block.isEmpty()) {
-            send(*shared, DevResponse::failure(403, fault.block, fault.message), seq);
+            send(*shared, injected(DevResponse::failure(403, fault.block, fault.message)), seq);
             return;
         }
         if (faulty && fault.status > 0) {
             if (fault.hasJsonBody)
-                send(*shared, DevResponse::json(fault.jsonBody, fault.status), seq);
+                send(*shared, injected(DevResponse::json(fault.jsonBody, fault.status)), seq);
             else if (!fault.rawBody.isEmpty())
-                send(*shared, DevResponse::raw(fault.rawBody, fault.status), seq);
+                send(*shared, injected(DevResponse::raw(fault.rawBody, fault.status)), seq);
             else
-                send(*shared, DevResponse::failure(fault.status, QStringLiteral("injected_fault"),
-                                                   QStringLiteral("Сбой включён через /__dev/faults")),
+                send(*shared, injected(DevResponse::failure(fault.status, QStringLiteral("injected_fault"),
+                                                            QStringLiteral("Сбой включён через /__dev/faults"))),
                      seq);
             return;
         }

@@ -122,8 +122,9 @@ class Journal:
             body = entry.get("body") or {}
             if not isinstance(body, dict) or body.get("event_type") not in WRITEOFF_EVENTS:
                 continue
-            # A resent event the server recognised changes nothing: not a second delivery.
-            if entry.get("status") != 200 or entry.get("outcome") == "duplicate":
+            # Only answers of the server's own handling count: an answer a fault made up
+            # was never handled, and a resent event it recognised changes nothing.
+            if entry.get("status") != 200 or entry.get("outcome") in ("duplicate", "injected"):
                 continue
             raw = json.dumps(body.get("payload", {}), ensure_ascii=False)
             for token in extract_tokens(raw):
