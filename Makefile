@@ -27,7 +27,7 @@ build: configure
 test: build
 	@if [ -x scripts/setup-cups.sh ]; then bash scripts/setup-cups.sh; fi
 	@if [ -f scripts/check-windows.sh ]; then bash scripts/check-windows.sh; fi
-	@cd $(BUILD) && ctest --output-on-failure --timeout 300 -LE soak
+	@cd $(BUILD) && ctest --output-on-failure --timeout 300
 	@bash scripts/fuzz.sh 20
 
 fuzz: setup
