@@ -30,11 +30,28 @@ if ! scheduler_running; then
     exit 0
   fi
   mkdir -p /run/cups
-  if ! cupsd; then
+  # A busy machine can keep a running scheduler from answering for a while, and a
+  # second daemon would only fail to bind the port: give the running one time first.
+  # One that still does not answer (its socket gone) is replaced.
+  if pgrep -x cupsd >/dev/null; then
+    for _ in $(seq 1 75); do
+      scheduler_running && break
+      sleep 0.2
+    done
+    if ! scheduler_running; then
+      say "cupsd runs but does not answer; restarting it"
+      pkill -x cupsd
+      for _ in $(seq 1 50); do
+        pgrep -x cupsd >/dev/null || break
+        sleep 0.2
+      done
+    fi
+  fi
+  if ! scheduler_running && ! pgrep -x cupsd >/dev/null && ! cupsd; then
     say "cupsd did not start (see /var/log/cups/error_log)" >&2
     exit 1
   fi
-  for _ in $(seq 1 50); do
+  for _ in $(seq 1 150); do
     scheduler_running && break
     sleep 0.2
   done
