@@ -3,6 +3,7 @@ import QtQuick.Controls
 import QtQuick.Layouts
 import "../components"
 import "../ConsumablesLogic.js" as CLogic
+import "../OrdersLogic.js" as OLogic
 
 // Consumables: one tab per configured consumable tab, a receive form by the tab's
 // measure and the stock the server reports. Write-offs come from scans (QR).
@@ -227,7 +228,7 @@ Item {
                                 visible: stockRow.isRoll
                                 text: "Рулон " + CLogic.rollId(stockRow.modelData)
                                       + (CLogic.trimmed(stockRow.modelData.created_at).length > 0
-                                         ? "  ·  " + CLogic.trimmed(stockRow.modelData.created_at) : "")
+                                         ? "  ·  " + OLogic.formatOrderDate(stockRow.modelData.created_at) : "")
                                 font.family: "Consolas"
                                 font.pixelSize: 11
                                 color: "#71829A"

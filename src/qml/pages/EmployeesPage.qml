@@ -536,7 +536,8 @@ Item {
                     Layout.fillWidth: true
                     text: "Месяц: " + employeeWorkspace.selectedMonthHoursText
                           + "  ·  1–15: " + employeeWorkspace.selectedFirstHalfHoursText
-                          + "  ·  16–: " + employeeWorkspace.selectedSecondHalfHoursText
+                          + "  ·  16–" + ELogic.daysInMonth(employeeWorkspace.scheduleYear, employeeWorkspace.scheduleMonth)
+                          + ": " + employeeWorkspace.selectedSecondHalfHoursText
                           + "  ·  дней: " + employeeWorkspace.selectedFilledDays
                     font.pixelSize: 12
                     color: "#8FA3C4"
