@@ -1,4 +1,5 @@
 .pragma library
+.import "PageLogic.js" as PageLogic
 
 // Pure helpers of the consumables page: the receive form by the tab's measure and the
 // lines of the stock list.
@@ -7,11 +8,11 @@ var defaultColors = ["Black", "Cyan", "Magenta", "Yellow"]
 var defaultLength = "30"
 
 function text(value) {
-    return value === undefined || value === null ? "" : String(value)
+    return PageLogic.text(value)
 }
 
 function trimmed(value) {
-    return text(value).trim()
+    return PageLogic.trimmed(value)
 }
 
 // "color_count", "count" or "length"; inks count colours, materials measure metres.
@@ -87,14 +88,8 @@ function receiveRequest(measure, name, amountText) {
 
 // Name of a stock line, whatever list it came from.
 function itemName(item) {
-    var i = item || {}
-    var keys = ["mat_type", "type", "color", "boxType", "name", "title"]
-    for (var k = 0; k < keys.length; ++k) {
-        var v = trimmed(i[keys[k]])
-        if (v.length > 0)
-            return v
-    }
-    return "—"
+    var v = PageLogic.firstText(item, ["mat_type", "type", "color", "boxType", "name", "title"])
+    return v.length > 0 ? v : "—"
 }
 
 function isLengthItem(item) {

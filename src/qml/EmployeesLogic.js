@@ -1,4 +1,5 @@
 .pragma library
+.import "PageLogic.js" as PageLogic
 
 // Pure helpers of the staff page: no scene objects, so they can be tested alone.
 
@@ -6,11 +7,11 @@ var defaultShift = "09:00-21:00"
 var weekdayNames = ["Вс", "Пн", "Вт", "Ср", "Чт", "Пт", "Сб"]
 
 function text(value) {
-    return value === undefined || value === null ? "" : String(value)
+    return PageLogic.text(value)
 }
 
 function trimmed(value) {
-    return text(value).trim()
+    return PageLogic.trimmed(value)
 }
 
 // "<day>:<shift>", the way a day of the schedule is written in one word.

@@ -1,30 +1,22 @@
 .pragma library
+.import "PageLogic.js" as PageLogic
 
 // Pure helpers of the orders page and its dialogs: reading rows, dates, the form
 // buffers and the payloads sent to ordersApi. No context properties, so Qt Quick Test
 // can call every function.
 
 function text(value) {
-    return value === undefined || value === null ? "" : String(value)
+    return PageLogic.text(value)
 }
 
 function trimmed(value) {
-    return text(value).trim()
+    return PageLogic.trimmed(value)
 }
 
 // The first non-empty value among the given keys, as trimmed text; else the fallback.
 function orderValue(row, names, fallback) {
-    if (row && typeof row === "object") {
-        for (var i = 0; i < names.length; ++i) {
-            var v = row[names[i]]
-            if (v === undefined || v === null || typeof v === "object")
-                continue
-            var t = String(v).trim()
-            if (t.length > 0)
-                return t
-        }
-    }
-    return text(fallback)
+    var v = PageLogic.firstText(row, names)
+    return v.length > 0 ? v : text(fallback)
 }
 
 function pad2(n) {

@@ -10,13 +10,18 @@ function trimmed(value) {
     return text(value).trim()
 }
 
+// The first non-empty value among the given keys, as trimmed text. A nested object
+// or list is not a text.
 function firstText(row, names) {
-    if (!row)
+    if (!row || typeof row !== "object")
         return ""
     for (var i = 0; i < names.length; ++i) {
-        var v = trimmed(row[names[i]])
-        if (v.length > 0)
-            return v
+        var v = row[names[i]]
+        if (v === undefined || v === null || typeof v === "object")
+            continue
+        var t = String(v).trim()
+        if (t.length > 0)
+            return t
     }
     return ""
 }
