@@ -12,7 +12,9 @@ if [ ! -f "$build/build.ninja" ]; then
     -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
 fi
 nice -n 10 cmake --build "$build" -j"${JOBS:-2}"
-export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:detect_stack_use_after_return=0:strict_string_checks=0"
+# Full stacks on malloc: Qt is built without frame pointers, and a suppression
+# must see the frame it names.
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:detect_stack_use_after_return=0:strict_string_checks=0:fast_unwind_on_malloc=0:malloc_context_size=40"
 export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export QT_QPA_PLATFORM=offscreen
