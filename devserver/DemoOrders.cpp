@@ -121,12 +121,18 @@ QJsonObject demoOrdersSection()
         QJsonObject{{"warehouse", "FBO Хоругвино"}, {"sku", "OB-FOREST-350"}, {"marketplace", "OZON"}, {"qty", 6}},
     };
     const QJsonArray reprints{
-        QJsonObject{{"order_key", "wb-2489125142"}, {"reason", "Полосы на печати"}, {"requested_by", "Ирина Соколова"},
+        QJsonObject{{"reprint_key", "rp-demo-1"}, {"order_key", "wb-2489125142"}, {"source_order_key", "wb-2489125142"},
+                    {"marketplace", "WB"}, {"sku", "OB-LOFT-200"}, {"title", "Фотообои «Кирпичный лофт» 200×270"},
+                    {"strip_no", 2}, {"printer", "Mimaki JV150"}, {"status", "Печать"},
+                    {"reason", "Полосы на печати"}, {"requested_by", "Ирина Соколова"},
                     {"ts", demoDaysAgo(0, 11, 20)}},
     };
     const QJsonArray fbo{
-        QJsonObject{{"warehouse", "Коледино"}, {"sku", "OB-LOFT-200"}, {"planned", 20}, {"done", 11}},
-        QJsonObject{{"warehouse", "Хоругвино"}, {"sku", "OB-FOREST-350"}, {"planned", 12}, {"done", 6}},
+        QJsonObject{{"plan_key", "fbo-wb-loft"}, {"warehouse", "Коледино"}, {"marketplace", "WB"}, {"sku", "OB-LOFT-200"},
+                    {"planned", 20}, {"done", 11}, {"manual_prio", 1}, {"in_prod", 3}, {"local_stock", 2}},
+        QJsonObject{{"plan_key", "fbo-ozon-forest"}, {"warehouse", "Хоругвино"}, {"marketplace", "OZON"},
+                    {"sku", "OB-FOREST-350"}, {"planned", 12}, {"done", 6}, {"manual_prio", 0}, {"in_prod", 1},
+                    {"local_stock", 0}},
     };
     const QJsonArray products{
         QJsonObject{{"sku", "OB-ROSE-300"}, {"title", "Фотообои «Пионы в тумане»"}, {"price", 3490}},
