@@ -1,8 +1,6 @@
 #include "DemoData.h"
 #include "DevServer.h"
-#include "app/ClientServices.h"
-#include "app/SceneLoader.h"
-#include "settings/AppSettings.h"
+#include "SceneHarness.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
@@ -69,7 +67,7 @@ QJsonObject demoSide()
 // The orders page in the real scene: a big list makes delegates only for the rows in
 // view, snapshots keep the place, every tab and dialog loads without a QML warning,
 // and the dialogs send nothing broken.
-class TestOrdersPage : public QObject
+class TestOrdersPage : public QObject, private SceneHarness
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -87,8 +85,6 @@ private Q_SLOTS:
     void actionsReachTheServer();
 
 private:
-    void loadScene();
-    QVariant eval(const QString &script);
     QQuickItem *item(const char *objectName);
     int delegates(QQuickItem *list, const char *objectName);
     void applyAndWait(const QJsonObject &snapshot);
@@ -97,12 +93,6 @@ private:
 
     QTemporaryDir m_home;
     int m_round = 0;
-    std::unique_ptr<AppSettings> m_settings;
-    std::unique_ptr<EventLogModel> m_eventLog;
-    std::unique_ptr<ClientServices> m_services;
-    std::unique_ptr<QQmlApplicationEngine> m_engine;
-    std::unique_ptr<SceneLoader> m_loader;
-    QQuickWindow *m_window = nullptr;
 };
 
 void TestOrdersPage::initTestCase()
@@ -114,48 +104,12 @@ void TestOrdersPage::init()
 {
     QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
     AppSettings::setDataDirectoryOverride(m_home.filePath(QString::number(++m_round)));
-    loadScene();
+    loadScene(true);
 }
 
 void TestOrdersPage::cleanup()
 {
-    if (m_loader)
-        QVERIFY2(m_loader->messages().isEmpty(), qPrintable(m_loader->messages().join(u'\n')));
-    m_loader.reset();
-    m_engine.reset();
-    m_services.reset();
-    m_eventLog.reset();
-    m_settings.reset();
-    m_window = nullptr;
-}
-
-void TestOrdersPage::loadScene()
-{
-    m_settings = std::make_unique<AppSettings>();
-    m_settings->load();
-    // A closed port: requests fail at once, which is what the refusal case needs.
-    m_settings->setServerUrl(QStringLiteral("http://127.0.0.1:9"));
-    m_settings->setTenantId(QStringLiteral("demo"));
-    m_settings->setDeviceId(QStringLiteral("demo-pc"));
-    m_settings->setOnboardingCompleted(true);
-    m_eventLog = std::make_unique<EventLogModel>();
-    m_services = std::make_unique<ClientServices>(*m_settings, *m_eventLog);
-    m_engine = std::make_unique<QQmlApplicationEngine>();
-    m_services->publish(m_engine->rootContext());
-    m_loader = std::make_unique<SceneLoader>(*m_engine);
-    QVERIFY2(m_loader->load(), qPrintable(m_loader->messages().join(u'\n')));
-    m_window = m_loader->mainWindow();
-    QVERIFY(m_window);
-    QVERIFY(QTest::qWaitForWindowExposed(m_window));
-}
-
-QVariant TestOrdersPage::eval(const QString &script)
-{
-    QQmlExpression expression(qmlContext(m_window), m_window, script);
-    const QVariant value = expression.evaluate();
-    if (expression.hasError())
-        qWarning().noquote() << expression.error().toString();
-    return value;
+    closeScene();
 }
 
 QQuickItem *TestOrdersPage::item(const char *objectName)

@@ -1,6 +1,4 @@
-#include "app/ClientServices.h"
-#include "app/SceneLoader.h"
-#include "settings/AppSettings.h"
+#include "SceneHarness.h"
 
 #include <QApplication>
 #include <QJsonArray>
@@ -18,7 +16,7 @@
 // Loads the whole scene offscreen with every backend object published, and fails on any
 // warning: a typo in a binding must never reach an operator. The scene is driven through
 // its root functions the way the pages drive it.
-class TestScene : public QObject
+class TestScene : public QObject, private SceneHarness
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -40,17 +38,10 @@ private Q_SLOTS:
 
 private:
     void loadScene(bool onboarded);
-    QVariant eval(const QString &script);
     bool itemVisible(const char *objectName);
 
     QTemporaryDir m_home;
     int m_round = 0;
-    std::unique_ptr<AppSettings> m_settings;
-    std::unique_ptr<EventLogModel> m_eventLog;
-    std::unique_ptr<ClientServices> m_services;
-    std::unique_ptr<QQmlApplicationEngine> m_engine;
-    std::unique_ptr<SceneLoader> m_loader;
-    QQuickWindow *m_window = nullptr;
 };
 
 void TestScene::initTestCase()
@@ -67,49 +58,15 @@ void TestScene::init()
 
 void TestScene::cleanup()
 {
-    if (m_loader)
-        QVERIFY2(m_loader->messages().isEmpty(), qPrintable(m_loader->messages().join(u'\n')));
-    m_loader.reset();
-    m_engine.reset();
-    m_services.reset();
-    m_eventLog.reset();
-    m_settings.reset();
-    m_window = nullptr;
+    closeScene();
 }
 
 void TestScene::loadScene(bool onboarded)
 {
-    m_settings = std::make_unique<AppSettings>();
-    m_settings->load();
+    SceneHarness::loadScene(onboarded);
     QVERIFY(m_settings->appDataDir().startsWith(m_home.path()));
-    if (onboarded) {
-        // A closed port: nothing here talks to a server, the scene only reads the identity.
-        m_settings->setServerUrl(QStringLiteral("http://127.0.0.1:9"));
-        m_settings->setTenantId(QStringLiteral("demo"));
-        m_settings->setDeviceId(QStringLiteral("demo-pc"));
-        m_settings->setOnboardingCompleted(true);
-    }
-    QCOMPARE(m_settings->onboardingRequired(), !onboarded);
-    m_eventLog = std::make_unique<EventLogModel>();
-    m_services = std::make_unique<ClientServices>(*m_settings, *m_eventLog);
-    m_engine = std::make_unique<QQmlApplicationEngine>();
-    m_services->publish(m_engine->rootContext());
-    m_loader = std::make_unique<SceneLoader>(*m_engine);
-    QVERIFY2(m_loader->load(), qPrintable(m_loader->messages().join(u'\n')));
-    m_window = m_loader->mainWindow();
-    QVERIFY(m_window);
-    QVERIFY(QTest::qWaitForWindowExposed(m_window));
     QCOMPARE(m_window->width(), 1520);
     QCOMPARE(m_window->height(), 960);
-}
-
-QVariant TestScene::eval(const QString &script)
-{
-    QQmlExpression expression(qmlContext(m_window), m_window, script);
-    const QVariant value = expression.evaluate();
-    if (expression.hasError())
-        qWarning().noquote() << expression.error().toString();
-    return value;
 }
 
 bool TestScene::itemVisible(const char *objectName)
