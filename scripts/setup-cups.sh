@@ -45,13 +45,18 @@ if ! scheduler_running; then
         pgrep -x cupsd >/dev/null || break
         sleep 0.2
       done
+      if pgrep -x cupsd >/dev/null; then
+        pkill -9 -x cupsd
+        sleep 0.5
+      fi
     fi
   fi
   if ! scheduler_running && ! pgrep -x cupsd >/dev/null && ! cupsd; then
     say "cupsd did not start (see /var/log/cups/error_log)" >&2
     exit 1
   fi
-  for _ in $(seq 1 150); do
+  # A daemon that replaces a stopped one can take half a minute before it answers.
+  for _ in $(seq 1 300); do
     scheduler_running && break
     sleep 0.2
   done
