@@ -2,11 +2,13 @@
 
 // Generated orders snapshots and process figures shared by the orders benchmarks.
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QString>
+#include <QTimer>
 
 #include <algorithm>
 #include <vector>
@@ -104,5 +106,34 @@ inline qint64 statusKb(const char *field)
     }
     return -1;
 }
+
+// A 1 ms timer on the main thread: the longest gap between its ticks is the longest
+// time the window could not have painted.
+class StallWatch
+{
+public:
+    StallWatch()
+    {
+        m_timer.setInterval(1);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            m_longest = std::max(m_longest, double(m_tick.nsecsElapsed()) / 1e6);
+            m_tick.restart();
+        });
+    }
+    // Forgets the longest gap so far and watches from now.
+    void restart()
+    {
+        m_tick.restart();
+        m_longest = 0;
+        m_timer.start();
+    }
+    void stop() { m_timer.stop(); }
+    double longestMs() const { return m_longest; }
+
+private:
+    QTimer m_timer;
+    QElapsedTimer m_tick;
+    double m_longest = 0;
+};
 
 } // namespace BenchOrders

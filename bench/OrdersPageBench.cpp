@@ -179,16 +179,7 @@ int main(int argc, char *argv[])
     }
     out << "bare JSON parse of the new snapshot (CPU): " << ms(median(parses)) << '\n';
 
-    // A 1 ms timer: the longest gap between its ticks is the longest time the window
-    // could not have painted.
-    QElapsedTimer tick;
-    double longestGap = 0;
-    QTimer watch;
-    watch.setInterval(1);
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        longestGap = std::max(longestGap, double(tick.nsecsElapsed()) / 1e6);
-        tick.restart();
-    });
+    StallWatch watch;
 
     const QJsonObject firstRoot = QJsonDocument::fromJson(first).object();
     const QJsonObject changedRoot = QJsonDocument::fromJson(changed).object();
@@ -204,9 +195,7 @@ int main(int argc, char *argv[])
         for (const bool same : {false, true}) {
             QEventLoop loop;
             const auto done = QObject::connect(&model, &OrdersModel::snapshotApplied, &loop, &QEventLoop::quit);
-            tick.restart();
-            longestGap = 0;
-            watch.start();
+            watch.restart();
             const double cpu0 = cpuMs(CLOCK_THREAD_CPUTIME_ID);
             model.applySnapshotInBackground(changedRoot);
             loop.exec();
@@ -218,7 +207,7 @@ int main(int argc, char *argv[])
             QObject::disconnect(done);
             (same ? unchangedCpu : mainCpu).push_back(cpu);
             if (!same)
-                stalls.push_back(longestGap);
+                stalls.push_back(watch.longestMs());
             bench.settle(50);
         }
 

@@ -53,17 +53,7 @@ int runClient(const QString &changedPath, int orders)
     QTextStream out(stdout);
     out << "client RSS with the object graph, before any snapshot: " << statusKb("VmRSS:") / 1024 << " MB\n";
 
-    // A 1 ms timer on the main thread: the longest gap between its ticks is the
-    // longest time the window could not have painted.
-    QElapsedTimer tick;
-    double longestGap = 0;
-    QTimer watch;
-    watch.setInterval(1);
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        longestGap = std::max(longestGap, double(tick.nsecsElapsed()) / 1e6);
-        tick.restart();
-    });
-    watch.start();
+    StallWatch stalls;
 
     // The fan-out's share: from the status change just before snapshotReady to
     // this slot, connected after the graph's own (it runs once every consumer has).
@@ -92,8 +82,7 @@ int runClient(const QString &changedPath, int orders)
         wall.start();
         const double main0 = cpuMs(CLOCK_THREAD_CPUTIME_ID);
         const double proc0 = cpuMs(CLOCK_PROCESS_CPUTIME_ID);
-        tick.restart();
-        longestGap = 0;
+        stalls.restart();
         sync.loadCachedSnapshot();
         loop.exec();
         const double mainMs = cpuMs(CLOCK_THREAD_CPUTIME_ID) - main0;
@@ -103,7 +92,7 @@ int runClient(const QString &changedPath, int orders)
             << "    of which snapshotReady fan-out: " << QString::number(fanOutMs, 'f', 1) << " ms\n"
             << "    of which until the orders model applied (idle loop included): "
             << QString::number(commitMs, 'f', 1) << " ms\n"
-            << "  longest main-thread stall: " << QString::number(longestGap, 'f', 1) << " ms\n"
+            << "  longest main-thread stall: " << QString::number(stalls.longestMs(), 'f', 1) << " ms\n"
             << "  process CPU (all threads): " << QString::number(procMs, 'f', 1) << " ms\n"
             << "  model signals: rowsInserted " << inserted << ", rowsRemoved " << removed
             << ", dataChanged " << updated << ", modelReset " << reset << '\n';

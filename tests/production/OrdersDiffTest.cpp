@@ -12,10 +12,10 @@ namespace {
 
 // "a b* c": rows keyed a, b, c; a star marks a row whose content differs from
 // the plain one (another status).
-QJsonObject snapshotOf(const QString &spec)
+QJsonObject snapshotOf(const QString &rows)
 {
     QJsonArray items;
-    for (const QString &word : spec.split(u' ', Qt::SkipEmptyParts)) {
+    for (const QString &word : rows.split(u' ', Qt::SkipEmptyParts)) {
         const bool edited = word.endsWith(u'*');
         const QString key = edited ? word.chopped(1) : word;
         items.append(QJsonObject{{"key", key}, {"sku", QString(u"OB-" + key.toUpper())},
