@@ -1,7 +1,8 @@
 #pragma once
 
+#include "common/SearchFilterModel.h"
+
 #include <QPointer>
-#include <QSortFilterProxyModel>
 #include <QString>
 #include <QVariantMap>
 
@@ -10,22 +11,17 @@ class OrdersModel;
 // The rows of the orders model one tab of the orders page shows: ordinary orders or
 // pictures, narrowed by the search text. Row order stays the model's; the proxy
 // follows the model's keyed updates, so a snapshot keeps the view's place.
-class OrdersFilterModel : public QSortFilterProxyModel
+class OrdersFilterModel : public SearchFilterModel
 {
     Q_OBJECT
     // "paintings" (also "kartiny", "pictures") for picture rows, anything else for orders.
     Q_PROPERTY(QString group READ group WRITE setGroup NOTIFY groupChanged)
-    Q_PROPERTY(QString search READ search WRITE setSearch NOTIFY searchChanged)
-    Q_PROPERTY(int count READ count NOTIFY countChanged)
 
 public:
     explicit OrdersFilterModel(OrdersModel *orders = nullptr, QObject *parent = nullptr);
 
     QString group() const { return m_group; }
     void setGroup(const QString &group);
-    QString search() const { return m_search; }
-    void setSearch(const QString &search);
-    int count() const { return rowCount(); }
 
     // The whole row map at a position of this list, empty outside it.
     Q_INVOKABLE QVariantMap rowAt(int row) const;
@@ -34,19 +30,12 @@ public:
 
 Q_SIGNALS:
     void groupChanged();
-    void searchChanged();
-    void countChanged();
 
 protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const override;
 
 private:
-    void noteCount();
-
     QPointer<OrdersModel> m_orders;
     QString m_group = QStringLiteral("orders");
     bool m_pictures = false;
-    QString m_search;
-    QString m_needle; // trimmed, lower case
-    int m_lastCount = 0;
 };

@@ -1,26 +1,22 @@
 #pragma once
 
-#include <QSortFilterProxyModel>
+#include "common/SearchFilterModel.h"
+
 #include <QString>
 
 // The stock movements of one warehouse ("Склад", "Склад WB", "Склад OZON"), narrowed
 // by the search text. The source is a KeyedRowsModel of the stock list; the rules
 // are those of OrdersModel::stockCountForWarehouse, so the tab counts and the list agree.
-class OrdersStockFilterModel : public QSortFilterProxyModel
+class OrdersStockFilterModel : public SearchFilterModel
 {
     Q_OBJECT
     Q_PROPERTY(QString warehouse READ warehouse WRITE setWarehouse NOTIFY warehouseChanged)
-    Q_PROPERTY(QString search READ search WRITE setSearch NOTIFY searchChanged)
-    Q_PROPERTY(int count READ count NOTIFY countChanged)
 
 public:
     explicit OrdersStockFilterModel(QAbstractItemModel *stockRows = nullptr, QObject *parent = nullptr);
 
     QString warehouse() const { return m_warehouse; }
     void setWarehouse(const QString &warehouse);
-    QString search() const { return m_search; }
-    void setSearch(const QString &search);
-    int count() const { return rowCount(); }
 
     // A stock element's warehouse label: "warehouse", "kind", "source", else "Склад".
     static QString warehouseOf(const QVariantMap &element);
@@ -29,17 +25,10 @@ public:
 
 Q_SIGNALS:
     void warehouseChanged();
-    void searchChanged();
-    void countChanged();
 
 protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const override;
 
 private:
-    void noteCount();
-
     QString m_warehouse = QStringLiteral("Склад");
-    QString m_search;
-    QString m_needle;
-    int m_lastCount = 0;
 };

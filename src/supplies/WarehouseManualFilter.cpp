@@ -3,21 +3,8 @@
 #include "supplies/WarehouseFileModel.h"
 
 WarehouseManualFilter::WarehouseManualFilter(QObject *parent)
-    : QSortFilterProxyModel(parent)
+    : SearchFilterModel(parent)
 {
-    // A reload resets the source; a lookup answer only changes labels, which may
-    // not move a row in or out, but the filter follows them anyway.
-    setDynamicSortFilter(true);
-}
-
-void WarehouseManualFilter::setSearch(const QString &value)
-{
-    const QString text = value.trimmed();
-    if (text == m_search)
-        return;
-    m_search = text;
-    invalidateRowsFilter();
-    Q_EMIT searchChanged();
 }
 
 int WarehouseManualFilter::sourceRow(int row) const
@@ -34,13 +21,13 @@ bool WarehouseManualFilter::filterAcceptsRow(int sourceRow, const QModelIndex &s
     const QModelIndex index = model->index(sourceRow, 0, sourceParent);
     if (!index.data(WarehouseFileModel::ManualPrintAllowedRole).toBool())
         return false;
-    if (m_search.isEmpty())
+    if (needle().isEmpty())
         return true;
     // The operator types or scans a barcode; an article or a piece of the file name
     // is just as good for finding a picture by hand.
     for (int role : {WarehouseFileModel::BarcodeRole, WarehouseFileModel::ArticleRole,
                      WarehouseFileModel::FileNameRole}) {
-        if (index.data(role).toString().contains(m_search, Qt::CaseInsensitive))
+        if (index.data(role).toString().contains(needle(), Qt::CaseInsensitive))
             return true;
     }
     return false;
