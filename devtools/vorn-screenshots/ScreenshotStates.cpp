@@ -50,6 +50,20 @@ QString onboardingScript(int step, const QString &mode)
         .arg(step);
 }
 
+// The scene object with this objectName, found among the window's children (dialogs
+// and pages are not reachable by id from the root).
+QString sceneObject(const char *objectName)
+{
+    return QStringLiteral("(function find(o) { if (!o) return null; if (o.objectName === '%1') return o;"
+                          " var d = o.data || []; for (var i = 0; i < d.length; ++i) { var r = find(d[i]);"
+                          " if (r) return r; } return null; })(contentItem)")
+        .arg(QLatin1String(objectName));
+}
+
+// The staff pages show the first employee when none is selected yet.
+const char kSelectFirstEmployee[] = "if (!employeeWorkspace.selectedEmployeeId && employeeWorkspace.employeeTotal > 0)"
+                                    " employeeWorkspace.selectedEmployeeId = employeeWorkspace.employees[0].id;";
+
 } // namespace
 
 // Add a row to get a picture build/screenshots/<name>.png.
@@ -77,10 +91,8 @@ QList<ScreenshotState> screenshotStates()
                    {}, {}});
     states.append({QStringLiteral("page-supplies-clear-dialog"),
                    QStringLiteral("suppliesModel.addMarketplaceBarcode('4600000000017', 'wb', 1);"
-                                  "pageKey = 'supplies';"
-                                  "(function find(o) { if (!o) return null; if (o.objectName === 'clearSupplyDialog') return o;"
-                                  " var d = o.data || []; for (var i = 0; i < d.length; ++i) { var r = find(d[i]);"
-                                  " if (r) return r; } return null; })(contentItem).open()"),
+                                  "pageKey = 'supplies';")
+                       + sceneObject("clearSupplyDialog") + QStringLiteral(".open()"),
                    {}, {}});
     states.append({QStringLiteral("page-supplies-labels"),
                    QStringLiteral("supplyLabels.setSelectedMarketplace('wb');"
@@ -131,16 +143,16 @@ QList<ScreenshotState> screenshotStates()
         {"dialog-order-stock", "ordersTab = 'stock'; openStockOrderEditor('Склад WB', 'Приход')"},
         {"dialog-reprint-new", "ordersTab = 'reprints'; openNewReprintEditor()"},
         {"dialog-reprint-edit", "ordersTab = 'reprints'; openReprintEditor(ordersView.reprints.get(0))"},
-        {"dialog-order-delete",
-         "ordersTab = 'orders';"
-         "(function find(o) { if (!o) return null; if (o.objectName === 'orderDeleteDialog') return o;"
-         " var d = o.data || []; for (var i = 0; i < d.length; ++i) { var r = find(d[i]);"
-         " if (r) return r; } return null; })(contentItem).ask(ordersView.orders.rowAt(0).title, 'wb-1')"},
     };
     for (const auto &row : ordersStates)
         states.append({QString::fromLatin1(row.name),
                        QStringLiteral("pageKey = 'orders'; ordersSearch = ''; ") + QString::fromUtf8(row.script),
                        ordersReady, {}});
+    states.append({QStringLiteral("dialog-order-delete"),
+                   QStringLiteral("pageKey = 'orders'; ordersSearch = ''; ordersTab = 'orders';")
+                       + sceneObject("orderDeleteDialog")
+                       + QStringLiteral(".ask(ordersView.orders.rowAt(0).title, 'wb-1')"),
+                   ordersReady, {}});
 
     // Warehouses, consumables and staff with the demo tenant's data.
     states.append({QStringLiteral("page-warehouses-files"),
@@ -168,19 +180,13 @@ QList<ScreenshotState> screenshotStates()
                        QStringLiteral("consumablesService.materials.length > 0"), {}});
     for (const char *tab : {"schedule", "common", "attendance", "archive"})
         states.append({QStringLiteral("page-employees-") + QLatin1String(tab),
-                       QStringLiteral("employeeSearch = ''; employeeTab = '%1';"
-                                      "if (!employeeWorkspace.selectedEmployeeId && employeeWorkspace.employeeTotal > 0)"
-                                      " employeeWorkspace.selectedEmployeeId = employeeWorkspace.employees[0].id;"
-                                      "pageKey = 'employees'")
-                           .arg(QLatin1String(tab)),
+                       QStringLiteral("employeeSearch = ''; employeeTab = '%1';").arg(QLatin1String(tab))
+                           + QLatin1String(kSelectFirstEmployee) + QStringLiteral("pageKey = 'employees'"),
                        QStringLiteral("employeeWorkspace.employeeTotal > 0"), {}});
     states.append({QStringLiteral("page-employees-dialog"),
-                   QStringLiteral("employeeTab = 'schedule'; pageKey = 'employees';"
-                                  "if (!employeeWorkspace.selectedEmployeeId && employeeWorkspace.employeeTotal > 0)"
-                                  " employeeWorkspace.selectedEmployeeId = employeeWorkspace.employees[0].id;"
-                                  "(function find(o) { if (!o) return null; if (o.objectName === 'employeesPage') return o;"
-                                  " var d = o.data || []; for (var i = 0; i < d.length; ++i) { var r = find(d[i]);"
-                                  " if (r) return r; } return null; })(contentItem).openEditEmployee()"),
+                   QStringLiteral("employeeTab = 'schedule'; pageKey = 'employees';")
+                       + QLatin1String(kSelectFirstEmployee) + sceneObject("employeesPage")
+                       + QStringLiteral(".openEditEmployee()"),
                    QStringLiteral("employeeWorkspace.employeeTotal > 0"), {}});
 
     states.append({QStringLiteral("device-scanner2"), QStringLiteral("sideDeviceMode = 'scanner2'"), {}, {}});
