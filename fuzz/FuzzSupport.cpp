@@ -4,7 +4,6 @@
 #include <QAbstractItemModel>
 #include <QDir>
 #include <QMetaProperty>
-#include <QJsonDocument>
 #include <QTemporaryDir>
 #include <QStandardPaths>
 #include <QtGlobal>
@@ -30,12 +29,6 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
     qInstallMessageHandler(quietHandler);
     static QCoreApplication app(*argc, *argv);
     return 0;
-}
-
-QJsonObject fuzzJsonObject(const QByteArray &bytes)
-{
-    const QJsonDocument document = QJsonDocument::fromJson(bytes);
-    return document.isObject() ? document.object() : QJsonObject();
 }
 
 QString fuzzScratchDir()

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QJsonObject>
 #include <QString>
 
 #include <cstddef>
@@ -51,10 +50,6 @@ private:
     QByteArray m_bytes;
     qsizetype m_pos = 0;
 };
-
-// A JSON object from the bytes the way the client reads a body: anything but an
-// object is an empty object.
-QJsonObject fuzzJsonObject(const QByteArray &bytes);
 
 // A fresh, empty folder for a service's files, inside one temporary folder that
 // lives as long as the process.

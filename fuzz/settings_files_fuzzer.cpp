@@ -1,43 +1,43 @@
 #include "FuzzSupport.h"
 
-#include "settings/AppSettings.h"
-
-#include <QFile>
+#include "common/JsonRead.h"
+#include "settings/SettingsJsonWriter.h"
+#include "settings/SettingsRules.h"
 
 #include <cstdlib>
 
-// The identity file and the machine's settings file as found on disk, in any state.
-// Loading never fails loudly, and what the client then saves loads back unchanged.
-static void writeFile(const QString &path, const QByteArray &content)
+// The identity file and the machine's settings file in any state, read the way
+// loading reads them. Reading never fails loudly, and what the client then saves
+// reads back unchanged. The files themselves (backups, atomic replace) have their
+// own tests and kill loop; here they stay in memory so millions of inputs fit a run.
+static SettingsState loaded(const QJsonObject &identity, const QJsonObject &local)
 {
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(content);
+    SettingsState state = SettingsRules::initialState(QStringLiteral("fuzz-pc"));
+    SettingsRules::applyFiles(state, identity, local);
+    return state;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     FuzzInput input(data, size);
     const uint8_t which = input.takeByte();
-    const QByteArray content = input.restBytes();
+    const QJsonObject content = jsonObjectFromBytes(input.restBytes());
+    // Bit 1: the identity file, bit 4: its backup (read when the file is damaged
+    // or gone), bit 2: the machine's settings file.
+    const QJsonObject identity = (which & 5) ? content : QJsonObject();
+    const QJsonObject local = (which & 2) ? content : QJsonObject();
 
-    AppSettings::setDataDirectoryOverride(fuzzScratchDir());
-    AppSettings settings;
-    if (which & 1)
-        writeFile(settings.identityCachePath(), content);
-    if (which & 2)
-        writeFile(settings.settingsPath(), content);
-    if (which & 4) // a damaged file beside a good backup
-        writeFile(settings.identityCachePath() + QStringLiteral(".bak"), content);
-    settings.load();
-    if (!settings.save())
-        return 0;
+    SettingsState state = loaded(identity, local);
+    SettingsRules::normalizeScriptBindings(state); // as saving does
+    const QString saved = SettingsJsonWriter::persistedText(state);
 
-    AppSettings reloaded;
-    reloaded.load();
-    if (reloaded.lastSavedState() != settings.lastSavedState()) {
-        fprintf(stderr, "saved settings load back differently:\n%s\n---\n%s\n",
-                qPrintable(settings.lastSavedState()), qPrintable(reloaded.lastSavedState()));
+    const SettingsState reread =
+        loaded(jsonObjectFromBytes(SettingsJsonWriter::identityObject(state).toIndentedJson()),
+               jsonObjectFromBytes(SettingsJsonWriter::localObject(state).toIndentedJson()));
+    const QString back = SettingsJsonWriter::persistedText(reread);
+    if (back != saved) {
+        fprintf(stderr, "saved settings load back differently:\n%s\n---\n%s\n", qPrintable(saved),
+                qPrintable(back));
         abort();
     }
     return 0;

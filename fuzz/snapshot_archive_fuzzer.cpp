@@ -1,23 +1,27 @@
 #include "FuzzSupport.h"
 
+#include "common/JsonRead.h"
 #include "production/PrintArchiveStore.h"
 #include "settings/AppSettings.h"
 
-// A snapshot root reaching the print archive.
+// A snapshot root reaching the print archive, made once and fed input after
+// input as the client feeds it poll after poll.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QJsonObject root = fuzzJsonObject(fuzzBytes(data, size));
+    static AppSettings *const settings = [] {
+        AppSettings::setDataDirectoryOverride(fuzzScratchDir());
+        return new AppSettings;
+    }();
+    static PrintArchiveStore *const archive = new PrintArchiveStore(settings, nullptr);
 
-    AppSettings::setDataDirectoryOverride(fuzzScratchDir());
-    AppSettings settings;
-    PrintArchiveStore archive(&settings, nullptr);
-    archive.applySnapshotRoot(root);
-    readEveryProperty(&archive);
-    for (const QVariant &date : archive.property("availableDates").toList()) {
-        archive.setSelectedDate(date);
-        readEveryProperty(&archive);
+    const QJsonObject root = jsonObjectFromBytes(fuzzBytes(data, size));
+    archive->applySnapshotRoot(root);
+    readEveryProperty(archive);
+    for (const QVariant &date : archive->property("availableDates").toList()) {
+        archive->setSelectedDate(date);
+        readEveryProperty(archive);
     }
-    archive.shiftSelectedDate(-1);
-    archive.applySnapshotRoot(root);
+    archive->shiftSelectedDate(-1);
+    archive->applySnapshotRoot(root);
     return 0;
 }

@@ -1,25 +1,29 @@
 #include "FuzzSupport.h"
 
+#include "common/JsonRead.h"
 #include "consumables/ConsumablesService.h"
 #include "settings/AppSettings.h"
 
 // A snapshot root reaching the consumables (and the server-given settings before
-// it, as the client applies them in that order).
+// it, as the client applies them in that order). The services are made once and
+// take input after input, as they take poll after poll in the client.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QJsonObject root = fuzzJsonObject(fuzzBytes(data, size));
+    static AppSettings *const settings = [] {
+        AppSettings::setDataDirectoryOverride(fuzzScratchDir());
+        return new AppSettings;
+    }();
+    static ConsumablesService *const consumables = new ConsumablesService(settings, nullptr);
 
-    AppSettings::setDataDirectoryOverride(fuzzScratchDir());
-    AppSettings settings;
-    settings.applyServerPayload(root.toVariantMap());
-    readEveryProperty(&settings);
-    ConsumablesService consumables(&settings, nullptr);
-    consumables.applySnapshotRoot(root);
-    readEveryProperty(&consumables);
-    for (const QVariant &tab : settings.property("consumableTabs").toList()) {
+    const QJsonObject root = jsonObjectFromBytes(fuzzBytes(data, size));
+    settings->applyServerPayloadObject(root);
+    readEveryProperty(settings);
+    consumables->applySnapshotRoot(root);
+    readEveryProperty(consumables);
+    for (const QVariant &tab : settings->property("consumableTabs").toList()) {
         const QString tabId = tab.toMap().value(QStringLiteral("id")).toString();
-        consumables.itemsForTab(tabId);
-        consumables.summaryForTab(tabId);
+        consumables->itemsForTab(tabId);
+        consumables->summaryForTab(tabId);
     }
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "FuzzSupport.h"
 
+#include "common/JsonRead.h"
+
 #include "production/OrdersModel.h"
 
 // A snapshot body as the server sends it, then a second one over it: the orders
@@ -8,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     FuzzInput input(data, size);
     const QString search = input.takeLine();
-    const QJsonObject snapshot = fuzzJsonObject(input.restBytes());
+    const QJsonObject snapshot = jsonObjectFromBytes(input.restBytes());
 
     OrdersModel model;
     model.applySnapshot(snapshot);

@@ -174,16 +174,21 @@ double variantToNumber(const QVariant &value, double fallback)
     return ok ? number : fallback;
 }
 
+QJsonObject jsonObjectFromBytes(const QByteArray &bytes)
+{
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(bytes, &error);
+    if (error.error != QJsonParseError::NoError || !doc.isObject())
+        return {};
+    return doc.object();
+}
+
 QJsonObject readJsonObjectFile(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &error);
-    if (error.error != QJsonParseError::NoError || !doc.isObject())
-        return {};
-    return doc.object();
+    return jsonObjectFromBytes(file.readAll());
 }
 
 QByteArray compactJson(const QJsonObject &object)

@@ -35,6 +35,8 @@ bool variantToBool(const QVariant &value, bool fallback);
 double jsonToNumber(const QJsonValue &value, double fallback = 0.0);
 double variantToNumber(const QVariant &value, double fallback = 0.0);
 
+// The object in the bytes; empty when they are not valid JSON or not an object.
+QJsonObject jsonObjectFromBytes(const QByteArray &bytes);
 // The object stored in a file; empty when the file is missing, unreadable or not an object.
 QJsonObject readJsonObjectFile(const QString &path);
 

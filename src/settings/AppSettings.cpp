@@ -81,13 +81,7 @@ AppSettings::AppSettings(QObject *parent)
     // Made once here: every file of the client lives below it.
     if (!QDir().mkpath(m_appDataDir))
         qCWarning(lcSettings) << "cannot create the data folder" << m_appDataDir;
-    m_s.deviceName = QSysInfo::machineHostName().trimmed();
-    if (m_s.deviceName.isEmpty())
-        m_s.deviceName = QStringLiteral("VornClient-PC");
-    m_s.consumableTabs = ConsumableTabs::defaults();
-    m_s.sidebarOrder = PageKeys::defaultSidebarOrder();
-    ScannerSlots::normalize(m_s);
-    SettingsRules::applyInterfaceDefaults(m_s);
+    m_s = SettingsRules::initialState(QSysInfo::machineHostName());
     // Whatever the settings hold as a secret is masked in the journal and the logs.
     connect(this, &AppSettings::changed, this, [this] {
         SecretRedaction::setKnownSecrets({m_s.apiKey, m_s.wbToken, m_s.ozonApiKey, m_s.cabinetPassword});
@@ -299,18 +293,7 @@ bool AppSettings::load()
     // A damaged file falls back to its backup, so a broken identity never loses the key.
     const QJsonObject identity = SettingsFileStore::readObjectOrBackup(identityCachePath());
     const QJsonObject local = SettingsFileStore::readObjectOrBackup(localPath);
-
-    if (!identity.isEmpty())
-        SettingsJsonReader::applyIdentity(m_s, identity);
-    else if (!local.isEmpty())
-        SettingsJsonReader::applyIdentity(m_s, local); // older installations kept one file
-    if (!local.isEmpty())
-        SettingsJsonReader::applyMachine(m_s, local);
-    m_s.scriptEntries = ScriptEntries::applyBindings(m_s.scriptEntries, m_s.scriptBindings);
-    ScannerSlots::normalize(m_s);
-    SettingsRules::applyInterfaceDefaults(m_s);
-
-    SettingsRules::completeOnboarding(m_s);
+    SettingsRules::applyFiles(m_s, identity, local);
 
     bool ok = true;
     if (identity.isEmpty() && local.isEmpty()) {
