@@ -55,6 +55,7 @@ vorn_add_fuzzer(employee_payload
 vorn_add_fuzzer(snapshot_orders
   SOURCES fuzz/snapshot_orders_fuzzer.cpp src/production/OrdersModel.cpp src/production/OrdersSnapshotPlan.cpp
           src/common/BackgroundQueue.cpp src/common/JsonRead.cpp src/common/LogCategories.cpp
+          src/common/JsonScan.cpp src/common/SnapshotItems.cpp
   QT Core)
 
 vorn_add_fuzzer(snapshot_consumables

@@ -90,7 +90,9 @@ void ClientServices::wireServerLink()
     connect(&m_configPushTimer, &QTimer::timeout, &m_configPush, &ConfigPushService::run);
     connect(&m_heartbeatTimer, &QTimer::timeout, &m_heartbeat, &HeartbeatSender::sendHeartbeat);
     connect(&m_snapshotSync, &SnapshotSyncService::snapshotReady, this,
-            [this](const QJsonObject &root, bool) { applySnapshotRoot(root); });
+            [this](const QJsonObject &root, bool, const SnapshotItems &orderItems) {
+                applySnapshotRoot(root, orderItems);
+            });
     connect(&m_identityService, &ServerIdentityService::setupCompleted, this,
             [this] { startServerLink(LinkStart::AfterSetup); });
 
@@ -217,12 +219,12 @@ void ClientServices::stopServerLink()
     m_artifactSync.stop();
 }
 
-void ClientServices::applySnapshotRoot(const QJsonObject &root)
+void ClientServices::applySnapshotRoot(const QJsonObject &root, const SnapshotItems &orderItems)
 {
     // Every consumer reads the parsed root itself; the orders model works its
     // difference out off the main thread and shows it a moment later.
     m_settings.applyServerPayloadObject(root);
-    m_ordersApi.applySnapshot(root);
+    m_ordersApi.applySnapshot(root, orderItems);
     m_consumables.applySnapshotRoot(root);
     m_printArchive.applySnapshotRoot(root);
     m_employeeWorkspace.applySnapshotRoot(root);

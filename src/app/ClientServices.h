@@ -89,7 +89,7 @@ private:
     void refreshDashboard();
     void reloadWarehouses();
     // The snapshot fan-out: every consumer in the fixed order (connect snapshotReady here).
-    void applySnapshotRoot(const QJsonObject &root);
+    void applySnapshotRoot(const QJsonObject &root, const SnapshotItems &orderItems);
     void scheduleDeviceStarts();
 
     AppSettings &m_settings;

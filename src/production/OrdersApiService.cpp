@@ -76,12 +76,12 @@ void OrdersApiService::applySnapshot(const QVariantMap &snapshot)
         m_ordersModel->applySnapshot(snapshot);
 }
 
-void OrdersApiService::applySnapshot(const QJsonObject &snapshot)
+void OrdersApiService::applySnapshot(const QJsonObject &snapshot, const SnapshotItems &items)
 {
     // The common snapshot can hold tens of thousands of orders: the difference is
     // worked out off the main thread.
     if (m_ordersModel)
-        m_ordersModel->applySnapshotInBackground(snapshot);
+        m_ordersModel->applySnapshotInBackground(snapshot, items);
 }
 
 bool OrdersApiService::post(const QString &eventType, const QJsonObject &fields,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/SnapshotItems.h"
+
 #include <QJsonObject>
 #include <QObject>
 #include <QPointer>
@@ -35,7 +37,7 @@ public:
     Q_INVOKABLE void processScan(const QString &raw, const QString &employeeId,
                                  const QVariantMap &context);
     Q_INVOKABLE void applySnapshot(const QVariantMap &snapshot);
-    void applySnapshot(const QJsonObject &snapshot);
+    void applySnapshot(const QJsonObject &snapshot, const SnapshotItems &items = {});
     Q_INVOKABLE void upsertOrder(const QVariantMap &order);
     Q_INVOKABLE void deleteOrder(const QString &orderKey);
     Q_INVOKABLE void upsertReprint(const QVariantMap &reprint);

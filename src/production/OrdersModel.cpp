@@ -152,18 +152,18 @@ void OrdersModel::applySnapshot(const QVariantMap &snapshot)
     applySnapshot(QJsonObject::fromVariantMap(snapshot));
 }
 
-void OrdersModel::applySnapshot(const QJsonObject &snapshot)
+void OrdersModel::applySnapshot(const QJsonObject &snapshot, const SnapshotItems &items)
 {
     m_queue.cancelPending();
-    commit(OrdersSnapshotPlan::make(m_rows, m_side, snapshot));
+    commit(OrdersSnapshotPlan::make(m_rows, m_side, snapshot, items));
 }
 
-void OrdersModel::applySnapshotInBackground(const QJsonObject &snapshot)
+void OrdersModel::applySnapshotInBackground(const QJsonObject &snapshot, const SnapshotItems &items)
 {
     m_queue.cancelPending();
     const quint64 base = m_version;
     m_queue.submit<OrdersSnapshotPlan>(
-        [rows = m_rows, side = m_side, snapshot] { return OrdersSnapshotPlan::make(rows, side, snapshot); },
+        [rows = m_rows, side = m_side, snapshot, items] { return OrdersSnapshotPlan::make(rows, side, snapshot, items); },
         // The snapshot is not kept here: its last reference should go on the
         // background thread, which then frees the rows nobody took over.
         [this, base](OrdersSnapshotPlan plan) {

@@ -72,10 +72,11 @@ public:
     QVariantList stockMovements() const { return m_side.stock; }
 
     Q_INVOKABLE void applySnapshot(const QVariantMap &snapshot);
-    void applySnapshot(const QJsonObject &snapshot);
+    void applySnapshot(const QJsonObject &snapshot, const SnapshotItems &items = {});
     // Works the difference out on a background thread and applies it here later
     // (snapshotApplied). Any later apply or clear makes a pending one stale.
-    void applySnapshotInBackground(const QJsonObject &snapshot);
+    // items: the orders' items when they were cut out of the snapshot's body.
+    void applySnapshotInBackground(const QJsonObject &snapshot, const SnapshotItems &items = {});
     bool applyPending() const { return m_queue.busy(); }
     Q_INVOKABLE QVariantMap rowAt(int index) const;
     Q_INVOKABLE int countBySourceGroup(const QString &group, const QString &search) const;

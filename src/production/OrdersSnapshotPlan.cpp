@@ -130,7 +130,7 @@ bool OrdersSnapshotPlan::wantsReset(int oldCount) const
 }
 
 OrdersSnapshotPlan OrdersSnapshotPlan::make(const QVector<OrderRow> &current, const OrdersSideLists &currentSide,
-                                            const QJsonObject &snapshot)
+                                            const QJsonObject &snapshot, const SnapshotItems &items)
 {
     static const QStringList identityKeys = keyList({"key", "order_key"});
     QJsonObject root = snapshot;
@@ -147,36 +147,62 @@ OrdersSnapshotPlan OrdersSnapshotPlan::make(const QVector<OrderRow> &current, co
     if (plan.sideChanged)
         fillVariants(plan.side);
 
+    // Made when the first row needs it: an unchanged snapshot never does.
     QHash<QString, int> oldIndex;
-    oldIndex.reserve(current.size());
-    for (int i = 0; i < current.size(); ++i)
-        oldIndex.insert(current.at(i).identity, i);
+    const auto oldRowOf = [&](const QString &identity) {
+        if (oldIndex.isEmpty() && !current.isEmpty()) {
+            oldIndex.reserve(current.size());
+            for (int i = 0; i < current.size(); ++i)
+                oldIndex.insert(current.at(i).identity, i);
+        }
+        return oldIndex.value(identity, -1);
+    };
 
-    const QJsonArray items = orders.value(QLatin1String("items")).toArray();
-    plan.rows.reserve(items.size());
+    const QJsonArray array = items.isCut() ? QJsonArray() : orders.value(QLatin1String("items")).toArray();
+    const qsizetype count = items.isCut() ? items.items().size() : array.size();
+    plan.rows.reserve(count);
     QHash<QString, int> seen;
+    seen.reserve(count);
+    const auto identityOf = [&](const QString &key) {
+        int &occurrence = seen[key];
+        const QString identity = occurrence == 0 ? key : key + QLatin1Char('#') + QString::number(occurrence);
+        ++occurrence;
+        return identity;
+    };
     QVector<bool> kept(current.size(), false);
     QVector<int> inserted, updated;
-    for (const QJsonValue &item : items) {
+    int cursor = 0; // the old row expected next: the one after the last kept
+
+    const auto keep = [&](int old, size_t digest, qsizetype bytes) {
+        kept[old] = true;
+        plan.keptOrder.append(old);
+        cursor = old + 1;
+        OrderRow row = current.at(old);
+        row.digest = digest;
+        row.bytes = bytes;
+        plan.rows.append(std::move(row));
+    };
+    const auto place = [&](const QJsonObject &object, size_t digest, qsizetype bytes) {
+        if (object.isEmpty())
+            return;
         OrderRow row;
-        row.object = item.toObject();
-        if (row.object.isEmpty())
-            continue;
-        const QString key = firstText(row.object, identityKeys);
-        int &occurrence = seen[key];
-        row.identity = occurrence == 0 ? key : key + QLatin1Char('#') + QString::number(occurrence);
-        ++occurrence;
+        row.object = object;
+        row.digest = digest;
+        row.bytes = bytes;
+        row.key = firstText(row.object, identityKeys);
+        row.identity = identityOf(row.key);
 
         const int newIndex = int(plan.rows.size());
-        const auto old = oldIndex.constFind(row.identity);
-        if (old != oldIndex.constEnd() && !kept.at(*old)) {
-            kept[*old] = true;
-            plan.keptOrder.append(*old);
-            const OrderRow &before = current.at(*old);
-            if (before.object == row.object) {
-                plan.rows.append(before);
-                continue;
+        const int old = oldRowOf(row.identity);
+        if (old >= 0 && !kept.at(old)) {
+            const OrderRow &before = current.at(old);
+            if ((bytes >= 0 && before.bytes == bytes && before.digest == digest) || before.object == row.object) {
+                keep(old, digest, bytes);
+                return;
             }
+            kept[old] = true;
+            plan.keptOrder.append(old);
+            cursor = old + 1;
             updated.append(newIndex);
         } else {
             inserted.append(newIndex);
@@ -184,6 +210,30 @@ OrdersSnapshotPlan OrdersSnapshotPlan::make(const QVector<OrderRow> &current, co
         row.picture = isPictureRow(row.object);
         row.searchText = searchTextOf(row.object);
         plan.rows.append(std::move(row));
+    };
+
+    if (items.isCut()) {
+        for (const SnapshotItems::Item &item : items.items()) {
+            // The same bytes as the row that stood here: the same row, unless an
+            // earlier repeat of its key moved its occurrence.
+            if (cursor < current.size() && !kept.at(cursor)) {
+                const OrderRow &before = current.at(cursor);
+                if (before.bytes == item.size && before.digest == item.digest) {
+                    int &occurrence = seen[before.key];
+                    if (before.identity
+                        == (occurrence == 0 ? before.key
+                                            : before.key + QLatin1Char('#') + QString::number(occurrence))) {
+                        ++occurrence;
+                        keep(cursor, item.digest, item.size);
+                        continue;
+                    }
+                }
+            }
+            place(items.objectOf(item), item.digest, item.size);
+        }
+    } else {
+        for (const QJsonValue &item : array)
+            place(item.toObject(), 0, -1);
     }
 
     QVector<int> removed;

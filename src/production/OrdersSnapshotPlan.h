@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/SnapshotItems.h"
+
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QPair>
@@ -13,9 +15,14 @@
 struct OrderRow
 {
     QJsonObject object;
+    QString key;
     QString identity;   // order key and its occurrence, so repeated keys stay apart
     QString searchText; // lower case
     bool picture = false;
+    // The digest and size of the bytes the row came as; size -1 when it came
+    // parsed, so only a comparison of objects can tell it unchanged.
+    size_t digest = 0;
+    qsizetype bytes = -1;
 };
 
 // The lists that come with the orders, in both forms: JSON to compare snapshots,
@@ -47,8 +54,10 @@ struct OrdersSnapshotPlan
     bool wantsReset(int oldCount) const;
 
     // root: a snapshot reply, a snapshot, an orders object or a bare orders object.
+    // items: the orders' items when they were cut out of root's body; an item
+    // with the bytes of the row that stood there before is that row, unparsed.
     static OrdersSnapshotPlan make(const QVector<OrderRow> &current, const OrdersSideLists &currentSide,
-                                   const QJsonObject &root);
+                                   const QJsonObject &root, const SnapshotItems &items = {});
 
     static bool isPictureRow(const QJsonObject &row);
     static QString searchTextOf(const QJsonObject &row);

@@ -9,8 +9,27 @@
 #include "settings/AppSettings.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QNetworkRequest>
+
+struct SnapshotSyncService::ParsedBody
+{
+    QJsonObject root;
+    bool isJson = false;
+    bool isObject = false;
+    SnapshotItems items;
+    QSet<size_t> digests;
+
+    static ParsedBody read(const QByteArray &body, const QSet<size_t> &known)
+    {
+        ParsedBody parsed;
+        parsed.root = SnapshotItems::read(body, known, &parsed.items, &parsed.isJson, &parsed.isObject);
+        if (parsed.items.isCut())
+            parsed.digests = parsed.items.digests();
+        return parsed;
+    }
+};
 
 SnapshotSyncService::SnapshotSyncService(AppSettings *settings, Journal *eventLog, QObject *parent)
     : QObject(parent)
@@ -94,17 +113,20 @@ void SnapshotSyncService::loadCachedSnapshot()
     readMeta();
     // A second load before the first came back makes the first one stale.
     const quint64 ticket = ++m_cacheTicket;
-    const QString path = cachePath();
-    m_queue.submit<QJsonObject>([path] { return readJsonObjectFile(path); },
-                                [this, ticket](QJsonObject cache) {
-                                    if (ticket == m_cacheTicket)
-                                        onCacheRead(cache);
-                                });
+    m_queue.submit<ParsedBody>(
+        [path = cachePath(), known = m_knownItems] {
+            QFile file(path);
+            return file.open(QIODevice::ReadOnly) ? ParsedBody::read(file.readAll(), known) : ParsedBody();
+        },
+        [this, ticket](ParsedBody cache) {
+            if (ticket == m_cacheTicket)
+                onCacheRead(cache);
+        });
 }
 
-void SnapshotSyncService::onCacheRead(const QJsonObject &cache)
+void SnapshotSyncService::onCacheRead(const ParsedBody &cache)
 {
-    if (cache.isEmpty()) {
+    if (cache.root.isEmpty()) {
         // Nothing to build on: the next poll asks for everything.
         m_revision.clear();
         m_needFullSnapshot = true;
@@ -114,7 +136,9 @@ void SnapshotSyncService::onCacheRead(const QJsonObject &cache)
     }
     setStatus(QStringLiteral("Синхронизация: локальный кеш применен"));
     Q_EMIT changed();
-    Q_EMIT snapshotReady(cache, true);
+    if (cache.items.isCut())
+        m_knownItems = cache.digests;
+    Q_EMIT snapshotReady(cache.root, true, cache.items);
 }
 
 void SnapshotSyncService::refresh()
@@ -156,18 +180,19 @@ void SnapshotSyncService::onReplyRead(ServerReply reply)
         return;
     }
     // The body may be many megabytes: parsed on the queue, judged back here.
-    m_queue.submit<ServerReply>(
-        [reply = std::move(reply)]() mutable {
-            parseServerReplyBody(reply);
-            return std::move(reply);
-        },
-        [this](ServerReply parsed) {
-            judgeServerReply(parsed, m_settings, replyOptions(m_timeoutMs));
-            onReply(parsed);
+    const QByteArray body = reply.body; // before reply moves into the second job
+    m_queue.submit<ParsedBody>(
+        [body, known = m_knownItems] { return ParsedBody::read(body, known); },
+        [this, reply = std::move(reply)](ParsedBody parsed) mutable {
+            reply.isJson = parsed.isJson;
+            reply.isObject = parsed.isObject;
+            reply.object = parsed.root;
+            judgeServerReply(reply, m_settings, replyOptions(m_timeoutMs));
+            onReply(reply, &parsed);
         });
 }
 
-void SnapshotSyncService::onReply(const ServerReply &reply)
+void SnapshotSyncService::onReply(const ServerReply &reply, const ParsedBody *parsed)
 {
     if (reply.timedOut) {
         finishRequest(QStringLiteral("Синхронизация: сервер не ответил вовремя"));
@@ -222,15 +247,18 @@ void SnapshotSyncService::onReply(const ServerReply &reply)
     // serialised again. Announced once it is on disk.
     const QByteArray cache = moved ? reply.body : QByteArray();
     const QByteArray meta = newRevision.isEmpty() ? QByteArray() : metaBytes();
+    const SnapshotItems items = parsed ? parsed->items : SnapshotItems();
+    if (items.isCut())
+        m_knownItems = parsed->digests;
     m_queue.submit<bool>(
         [cachePath = cachePath(), cache, metaPath = metaPath(), meta] {
             return writeSnapshotFiles(cachePath, cache, metaPath, meta);
         },
-        [this, root](bool stored) {
+        [this, root, items](bool stored) {
             if (stored)
                 m_needFullSnapshot = false;
             finishRequest(QStringLiteral("Синхронизация: данные обновлены"));
-            Q_EMIT snapshotReady(root, false);
+            Q_EMIT snapshotReady(root, false, items);
         });
 }
 

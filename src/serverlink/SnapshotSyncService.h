@@ -1,11 +1,13 @@
 #pragma once
 
 #include "common/BackgroundQueue.h"
+#include "common/SnapshotItems.h"
 
 #include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 
 class AppSettings;
@@ -21,7 +23,10 @@ struct ServerReplyOptions;
 // moment leaves a revision no newer than the cache, never a revision without one.
 // Parsing a reply or the cache and writing the cache happen on a background queue,
 // so a big snapshot never stalls the window; snapshotReady comes on the main
-// thread, in the order the snapshots were read.
+// thread, in the order the snapshots were read. The orders' items come beside
+// the root (orderItems) when they could be cut out of the body, the root then
+// holding an empty list there: items with the bytes of the last snapshot's are
+// not parsed again.
 class SnapshotSyncService : public QObject
 {
     Q_OBJECT
@@ -61,7 +66,7 @@ public:
 
 Q_SIGNALS:
     void changed();
-    void snapshotReady(const QJsonObject &root, bool fromCache);
+    void snapshotReady(const QJsonObject &root, bool fromCache, const SnapshotItems &orderItems);
 
 private:
     void readMeta();
@@ -70,9 +75,10 @@ private:
     // Writes the cache and then, when that worked, the metadata.
     static bool writeSnapshotFiles(const QString &cachePath, const QByteArray &cache,
                                    const QString &metaPath, const QByteArray &meta);
-    void onCacheRead(const QJsonObject &cache);
+    struct ParsedBody;
+    void onCacheRead(const ParsedBody &cache);
     void onReplyRead(ServerReply reply);
-    void onReply(const ServerReply &reply);
+    void onReply(const ServerReply &reply, const ParsedBody *parsed = nullptr);
     void finishRequest(const QString &status);
     static ServerReplyOptions replyOptions(int timeoutMs);
     void setStatus(const QString &text);
@@ -87,6 +93,7 @@ private:
     QString m_revision;
     bool m_needFullSnapshot = true;
     quint64 m_cacheTicket = 0;
+    QSet<size_t> m_knownItems; // digests of the last announced snapshot's order items
     // Declared last: destroyed first, so no job outlives the members it reports to.
     BackgroundQueue m_queue;
 };

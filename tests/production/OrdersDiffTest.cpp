@@ -1,8 +1,10 @@
 // The orders model applies only what changed between two snapshots.
+#include "common/SnapshotItems.h"
 #include "production/OrdersModel.h"
 
 #include <QAbstractItemModelTester>
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QPersistentModelIndex>
 #include <QSignalSpy>
@@ -22,6 +24,21 @@ QJsonObject snapshotOf(const QString &rows)
                                  {"status", edited ? "packed" : "new"}});
     }
     return {{"snapshot", QJsonObject{{"orders", QJsonObject{{"items", items}}}}}};
+}
+
+// Applies a snapshot as parsed objects, or as a body whose items are cut out
+// and recognised by their bytes (the snapshot poll's way).
+void apply(OrdersModel &model, const QJsonObject &snapshot, bool asBytes, QSet<size_t> *known)
+{
+    if (!asBytes) {
+        model.applySnapshot(snapshot);
+        return;
+    }
+    SnapshotItems items;
+    const QJsonObject root = SnapshotItems::read(QJsonDocument(snapshot).toJson(), *known, &items);
+    QVERIFY(items.isCut());
+    *known = items.digests();
+    model.applySnapshot(root, items);
 }
 
 QString rowsOf(const OrdersModel &model)
@@ -69,6 +86,7 @@ class OrdersDiffTest : public QObject
 private Q_SLOTS:
     void appliesOnlyTheDifference_data()
     {
+        QTest::addColumn<bool>("asBytes");
         QTest::addColumn<QString>("before");
         QTest::addColumn<QString>("after");
         QTest::addColumn<int>("inserted");
@@ -76,28 +94,35 @@ private Q_SLOTS:
         QTest::addColumn<int>("updated");
         QTest::addColumn<int>("layouts");
 
-        QTest::newRow("unchanged snapshot") << "a b c" << "a b c" << 0 << 0 << 0 << 0;
-        QTest::newRow("one row edited") << "a b c" << "a b* c" << 0 << 0 << 1 << 0;
-        QTest::newRow("row inserted in the middle") << "a c" << "a b c" << 1 << 0 << 0 << 0;
-        QTest::newRow("row removed") << "a b c" << "a c" << 0 << 1 << 0 << 0;
-        QTest::newRow("remove, edit and append at once") << "a b c d e" << "a b* c e f" << 1 << 1 << 1 << 0;
-        QTest::newRow("server sorted differently") << "a b c" << "c a b*" << 0 << 0 << 1 << 1;
-        QTest::newRow("repeated key keeps its twin apart") << "a a b" << "a b" << 0 << 1 << 0 << 0;
-        QTest::newRow("first snapshot") << "" << "a b c" << 3 << 0 << 0 << 0;
-        QTest::newRow("orders all gone") << "a b c" << "" << 0 << 3 << 0 << 0;
+        for (const bool asBytes : {false, true}) {
+            const char *via = asBytes ? " (bytes)" : " (parsed)";
+            QTest::newRow(QByteArray("unchanged snapshot").append(via)) << asBytes << "a b c" << "a b c" << 0 << 0 << 0 << 0;
+            QTest::newRow(QByteArray("one row edited").append(via)) << asBytes << "a b c" << "a b* c" << 0 << 0 << 1 << 0;
+            QTest::newRow(QByteArray("row inserted in the middle").append(via)) << asBytes << "a c" << "a b c" << 1 << 0 << 0 << 0;
+            QTest::newRow(QByteArray("row removed").append(via)) << asBytes << "a b c" << "a c" << 0 << 1 << 0 << 0;
+            QTest::newRow(QByteArray("remove, edit and append at once").append(via)) << asBytes << "a b c d e" << "a b* c e f" << 1 << 1 << 1 << 0;
+            QTest::newRow(QByteArray("server sorted differently").append(via)) << asBytes << "a b c" << "c a b*" << 0 << 0 << 1 << 1;
+            QTest::newRow(QByteArray("repeated key keeps its twin apart").append(via)) << asBytes << "a a b" << "a b" << 0 << 1 << 0 << 0;
+            QTest::newRow(QByteArray("first snapshot").append(via)) << asBytes << "" << "a b c" << 3 << 0 << 0 << 0;
+            QTest::newRow(QByteArray("orders all gone").append(via)) << asBytes << "a b c" << "" << 0 << 3 << 0 << 0;
+            QTest::newRow(QByteArray("first of a repeated key gone").append(via)) << asBytes << "a b a" << "b a" << 0 << 1 << 0 << 1;
+            QTest::newRow(QByteArray("edit next to a repeated key").append(via)) << asBytes << "a a b" << "a* a b" << 0 << 0 << 1 << 0;
+        }
     }
 
     void appliesOnlyTheDifference()
     {
+        QFETCH(bool, asBytes);
         QFETCH(QString, before);
         QFETCH(QString, after);
         OrdersModel model;
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-        model.applySnapshot(snapshotOf(before));
+        QSet<size_t> known;
+        apply(model, snapshotOf(before), asBytes, &known);
         QCOMPARE(rowsOf(model), before);
 
         Spies spies(&model);
-        model.applySnapshot(snapshotOf(after));
+        apply(model, snapshotOf(after), asBytes, &known);
         QCOMPARE(rowsOf(model), after);
         QTEST(Spies::rows(spies.inserted, 1), "inserted");
         QTEST(Spies::rows(spies.removed, 1), "removed");

@@ -109,7 +109,11 @@ private Q_SLOTS:
         sync.refresh(); // dropped while busy
         QVERIFY(ready.wait(10000));
         QCOMPARE(ready.first().at(1).toBool(), false);
-        const QJsonObject root = ready.first().first().toJsonObject();
+        // The orders' items come cut out of the body, beside the root.
+        const auto orderItems = ready.first().at(2).value<SnapshotItems>();
+        QVERIFY(orderItems.isCut());
+        QVERIFY(!orderItems.items().isEmpty());
+        const QJsonObject root = orderItems.withItems(ready.first().first().toJsonObject());
         QVERIFY(root.value(QStringLiteral("snapshot")).toObject().contains(QStringLiteral("orders")));
         QCOMPARE(sync.revision(), QStringLiteral("1"));
         QCOMPARE(sync.status(), QStringLiteral("Синхронизация: данные обновлены"));
@@ -118,6 +122,7 @@ private Q_SLOTS:
         QCOMPARE(requests.size(), 1);
         QCOMPARE(requests.first().toObject().value(QStringLiteral("query")).toObject(),
                  (QJsonObject{{"refresh", "1"}}));
+        // Stored as it came: with the orders' items, which the signal carries beside the root.
         QCOMPARE(readJsonObjectFile(sync.cachePath()), root);
         const QJsonObject meta = readJsonObjectFile(sync.metaPath());
         QCOMPARE(meta.value(QStringLiteral("schema")).toString(), QStringLiteral("dashboard_archive_stats_v2"));
@@ -163,7 +168,9 @@ private Q_SLOTS:
         restarted.loadCachedSnapshot();
         QVERIFY(cached.wait(10000)); // read and parsed off the main thread
         QCOMPARE(cached.count(), 1);
-        QCOMPARE(cached.first().first().toJsonObject(), readJsonObjectFile(sync.cachePath()));
+        // Any orders' items come beside the root; together they are the file.
+        const auto cachedItems = cached.first().at(2).value<SnapshotItems>();
+        QCOMPARE(cachedItems.withItems(cached.first().first().toJsonObject()), readJsonObjectFile(sync.cachePath()));
         QCOMPARE(cached.first().at(1).toBool(), true);
         QCOMPARE(restarted.status(), QStringLiteral("Синхронизация: локальный кеш применен"));
     }

@@ -1,0 +1,82 @@
+#include "common/JsonScan.h"
+
+#include <QVarLengthArray>
+
+namespace {
+
+bool isSpace(char c)
+{
+    return c == ' ' || c == '\n' || c == '\r' || c == '\t';
+}
+
+} // namespace
+
+qsizetype JsonScan::stringEnd(QByteArrayView json, qsizetype pos)
+{
+    const char *data = json.data();
+    const qsizetype size = json.size();
+    for (qsizetype i = pos + 1; i < size; ++i) {
+        const char c = data[i];
+        if (c == '"')
+            return i + 1;
+        if (c == '\\')
+            ++i; // the escaped character never ends the string
+    }
+    return -1;
+}
+
+qsizetype JsonScan::skipSpace(QByteArrayView json, qsizetype pos)
+{
+    while (pos < json.size() && isSpace(json.at(pos)))
+        ++pos;
+    return pos;
+}
+
+qsizetype JsonScan::valueEnd(QByteArrayView json, qsizetype pos, int maxDepth)
+{
+    const char *data = json.data();
+    const qsizetype size = json.size();
+    if (pos >= size)
+        return -1;
+    const char first = data[pos];
+    if (first == '"')
+        return stringEnd(json, pos);
+    if (first != '{' && first != '[') {
+        // A number or a literal: up to the next delimiter.
+        qsizetype i = pos;
+        while (i < size && !isSpace(data[i]) && data[i] != ',' && data[i] != '}' && data[i] != ']'
+               && data[i] != ':' && data[i] != '"' && data[i] != '{' && data[i] != '[')
+            ++i;
+        return i > pos ? i : -1;
+    }
+    // Brackets of both kinds on one stack of depth; a mismatch ends the scan.
+    QVarLengthArray<char, 64> open;
+    for (qsizetype i = pos; i < size; ++i) {
+        const char c = data[i];
+        switch (c) {
+        case '"':
+            i = stringEnd(json, i);
+            if (i < 0)
+                return -1;
+            --i;
+            break;
+        case '{':
+        case '[':
+            if (open.size() >= maxDepth)
+                return -1;
+            open.append(c == '{' ? '}' : ']');
+            break;
+        case '}':
+        case ']':
+            if (open.isEmpty() || open.last() != c)
+                return -1;
+            open.removeLast();
+            if (open.isEmpty())
+                return i + 1;
+            break;
+        default:
+            break;
+        }
+    }
+    return -1;
+}
