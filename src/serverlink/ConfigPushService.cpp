@@ -57,12 +57,13 @@ QJsonArray ConfigPushService::scriptsCatalog(const QVariantList &entries)
 {
     QJsonArray items;
     int position = 0;
+    const QStringList ids = ScriptEntries::scriptIds(entries);
     for (const QVariant &value : entries) {
         ++position;
         const QVariantMap entry = value.toMap();
         const QString name = variantFirstText(entry, {"name"});
         // The same id the machine's script bindings and the server's commands use.
-        const QString id = ScriptEntries::scriptId(entry, position - 1);
+        const QString id = ids.at(position - 1);
         QString launchMode = variantFirstText(entry, {"launchMode", "launch_mode"});
         QString kind = variantFirstText(entry, {"kind"});
         QString fileName = variantFirstText(entry, {"fileName", "filename"});

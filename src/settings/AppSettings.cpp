@@ -447,7 +447,8 @@ void AppSettings::editScriptEntry(int index, const QString &field, const QVarian
             return;
         // Machine-local fields are mirrored into the bindings at once.
         const QVariantMap entry = m_s.scriptEntries.at(index).toMap();
-        m_s.scriptBindings.insert(ScriptEntries::scriptId(entry, index), ScriptEntries::bindingOf(entry));
+        m_s.scriptBindings.insert(ScriptEntries::scriptIds(m_s.scriptEntries).at(index),
+                                  ScriptEntries::bindingOf(entry));
     });
 }
 

@@ -101,6 +101,20 @@ QString ScriptEntries::scriptId(const QVariantMap &entry, int row)
     return QStringLiteral("script_%1").arg(row + 1);
 }
 
+QStringList ScriptEntries::scriptIds(const QVariantList &entries)
+{
+    QStringList ids;
+    ids.reserve(entries.size());
+    for (int row = 0; row < entries.size(); ++row) {
+        const QString base = scriptId(entries.at(row).toMap(), row);
+        QString id = base;
+        for (int n = 2; ids.contains(id); ++n)
+            id = base + QLatin1Char('_') + QString::number(n);
+        ids.append(id);
+    }
+    return ids;
+}
+
 QJsonArray ScriptEntries::toIdentityArray(const QVariantList &entries)
 {
     QJsonArray out;
@@ -125,19 +139,19 @@ QVariantMap ScriptEntries::bindingOf(const QVariantMap &entry)
 QVariantMap ScriptEntries::buildBindings(const QVariantList &entries)
 {
     QVariantMap bindings;
-    for (int row = 0; row < entries.size(); ++row) {
-        const QVariantMap entry = entries.at(row).toMap();
-        bindings.insert(scriptId(entry, row), bindingOf(entry));
-    }
+    const QStringList ids = scriptIds(entries);
+    for (int row = 0; row < entries.size(); ++row)
+        bindings.insert(ids.at(row), bindingOf(entries.at(row).toMap()));
     return bindings;
 }
 
 QVariantList ScriptEntries::applyBindings(const QVariantList &entries, const QVariantMap &bindings)
 {
     QVariantList out;
+    const QStringList ids = scriptIds(entries);
     for (int row = 0; row < entries.size(); ++row) {
         QVariantMap entry = normalizeEntry(entries.at(row).toMap());
-        const QVariantMap binding = bindings.value(scriptId(entry, row)).toMap();
+        const QVariantMap binding = bindings.value(ids.at(row)).toMap();
         const QString path = variantFirstText(binding, {"path", "filename", "fileName"});
         if (!path.isEmpty())
             entry.insert(kPath, path);

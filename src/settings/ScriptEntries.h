@@ -22,6 +22,9 @@ public:
 
     // Stable id of an entry: slug of id/script_id/scriptId/name, else "script_<row+1>".
     static QString scriptId(const QVariantMap &entry, int row);
+    // The ids of a whole list, unique: an id an earlier entry already has gets
+    // "_2", "_3", ... so bindings and server commands never reach two scripts.
+    static QStringList scriptIds(const QVariantList &entries);
     static QString slug(const QString &text);
 
     // The entries as kept in "identity.json": without path and autoStart.

@@ -1,14 +1,13 @@
 #include "tools/ScriptEntry.h"
 
 #include "common/JsonRead.h"
-#include "settings/ScriptEntries.h"
 #include "tools/ScriptHeartbeat.h"
 #include "tools/ScriptPathResolver.h"
 
-ScriptEntry ScriptEntry::fromRow(const QVariantMap &row, int index)
+ScriptEntry ScriptEntry::fromRow(const QVariantMap &row, int index, const QString &id)
 {
     ScriptEntry entry;
-    entry.id = ScriptEntries::scriptId(row, index);
+    entry.id = id;
     entry.name = variantToText(row.value(QStringLiteral("name")));
     if (entry.name.isEmpty())
         entry.name = QStringLiteral("Скрипт %1").arg(index + 1);

@@ -42,6 +42,6 @@ struct ScriptEntry
     };
     Runtime run;
 
-    static ScriptEntry fromRow(const QVariantMap &row, int index);
+    static ScriptEntry fromRow(const QVariantMap &row, int index, const QString &id);
     bool hasLiveProcess() const { return run.process && run.process->state() != QProcess::NotRunning; }
 };

@@ -106,8 +106,9 @@ void ScriptRuntimeService::refresh()
     const QVariantList rows = m_settings ? m_settings->scriptEntries() : QVariantList();
     QList<ScriptEntry> next;
     QList<bool> taken(m_entries.size(), false);
+    const QStringList ids = ScriptEntries::scriptIds(rows);
     for (int row = 0; row < rows.size(); ++row) {
-        ScriptEntry entry = ScriptEntry::fromRow(rows.at(row).toMap(), row);
+        ScriptEntry entry = ScriptEntry::fromRow(rows.at(row).toMap(), row, ids.at(row));
         for (int old = 0; old < m_entries.size(); ++old) {
             if (!taken.at(old) && m_entries.at(old).key == entry.key) {
                 entry.run = m_entries.at(old).run;

@@ -43,6 +43,7 @@ private Q_SLOTS:
 
     void scannerSlotsNumberingAndMirrors();
     void scriptEntriesEditsBindingsAndMoves();
+    void scriptsWhoseIdsCollideKeepTheirBindings();
     void consumableTabsEditsAndOptions();
     void wallBindingsAndTheirPayload();
     void itemKeys();
@@ -160,6 +161,27 @@ void SettingsCollectionsTest::scriptEntriesEditsBindingsAndMoves()
     QCOMPARE(s.scriptEntries().size(), 2);
     s.removeScriptEntry(0);
     QCOMPARE(s.scriptEntries().size(), 1);
+}
+
+// Two names that make the same id ("Sync" and "sync!") each keep their own
+// machine-local arguments across a save and a load.
+void SettingsCollectionsTest::scriptsWhoseIdsCollideKeepTheirBindings()
+{
+    AppSettings &s = *m_settings;
+    s.addScriptEntry();
+    s.addScriptEntry();
+    s.setScriptEntryName(0, QStringLiteral("Sync"));
+    s.setScriptEntryName(1, QStringLiteral("sync!"));
+    s.setScriptEntryArguments(0, QString());
+    s.setScriptEntryArguments(1, QStringLiteral("--code 3"));
+    QVERIFY(s.save());
+    QCOMPARE(s.scriptBindings().keys(), QStringList({"sync", "sync_2"}));
+
+    AppSettings again;
+    QVERIFY(again.load());
+    QCOMPARE(row(again.scriptEntries(), 0).value(QStringLiteral("arguments")).toString(), QString());
+    QCOMPARE(row(again.scriptEntries(), 1).value(QStringLiteral("arguments")).toString(), QStringLiteral("--code 3"));
+    QCOMPARE(again.lastSavedState(), s.lastSavedState());
 }
 
 void SettingsCollectionsTest::consumableTabsEditsAndOptions()
