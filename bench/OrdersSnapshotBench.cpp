@@ -1,5 +1,6 @@
-// A snapshot of 20,000 generated orders (about 15 MB of JSON) beside a bare
-// QJsonDocument parse of the same bytes:
+// A snapshot of 20,000 generated orders (about 15 MB of JSON) and the rest of a
+// busy workshop (the demo tenant's staff, archive, issues and stock with their
+// lists multiplied) beside a bare QJsonDocument parse of the same bytes:
 //  - the orders model alone: parse, applySnapshot (all rows new), countBySourceGroup;
 //  - the snapshot service's read of a changed body: the orders' items cut out,
 //    those of the previous body recognised by their bytes and not parsed;
@@ -14,6 +15,7 @@
 #include "production/OrdersModel.h"
 
 #include "BenchOrders.h"
+#include "DemoData.h"
 
 #include <QApplication>
 #include <QDir>
@@ -36,6 +38,71 @@
 namespace {
 
 using namespace BenchOrders;
+
+// Copies of a list's entries, each with its own ids.
+QJsonArray multiplied(const QJsonArray &list, int times)
+{
+    QJsonArray out;
+    for (int n = 0; n < times; ++n) {
+        for (const QJsonValue &value : list) {
+            QJsonObject entry = value.toObject();
+            for (auto it = entry.begin(); n > 0 && it != entry.end(); ++it) {
+                const QString key = it.key().toLower();
+                if (it->isString() && (key.endsWith(u"id") || key == u"key" || key.endsWith(u"uid")
+                                       || key == u"unique_no" || key == u"barcode"))
+                    *it = QString(it->toString() + QLatin1Char('-') + QString::number(n));
+            }
+            out.append(entry);
+        }
+    }
+    return out;
+}
+
+// The rest of a busy workshop's snapshot: the demo tenant's sections with 48
+// employees, 280 attendance days, 2,200 archive events, 250 bugs, 250 defects
+// and 60 materials. edited: another poll, with a few entries changed.
+QJsonObject workshopSections(bool edited)
+{
+    QJsonObject sections;
+    for (const QJsonObject &part : {demoStaffSection(), demoArchiveSection(), demoIssuesSection(), demoStockSection()}) {
+        for (auto it = part.begin(); it != part.end(); ++it)
+            sections.insert(it.key(), it.value());
+    }
+    const auto scale = [&](const char *key, int times) {
+        sections.insert(QLatin1String(key), multiplied(sections.value(QLatin1String(key)).toArray(), times));
+    };
+    scale("employees", 8);
+    scale("attendance", 40);
+    scale("bugs", 125);
+    scale("defects", 125);
+    scale("materials", 20);
+    QJsonObject archive = sections.value(QLatin1String("archive")).toObject();
+    archive.insert(QLatin1String("events"), multiplied(archive.value(QLatin1String("events")).toArray(), 200));
+    sections.insert(QLatin1String("archive"), archive);
+    if (edited) {
+        for (const char *key : {"bugs", "employees", "materials"}) {
+            QJsonArray list = sections.value(QLatin1String(key)).toArray();
+            QJsonObject first = list.at(1).toObject();
+            first.insert(QStringLiteral("status"), QStringLiteral("изменено"));
+            first.insert(QStringLiteral("name"), QString(first.value(QLatin1String("name")).toString() + u" (2)"));
+            list.replace(1, first);
+            sections.insert(QLatin1String(key), list);
+        }
+    }
+    return sections;
+}
+
+// The orders snapshot with the rest of the workshop in it.
+QByteArray workshopSnapshot(int orders, int changedEvery)
+{
+    QJsonObject root = QJsonDocument::fromJson(snapshotBytes(orders, changedEvery)).object();
+    QJsonObject snapshot = root.value(QLatin1String("snapshot")).toObject();
+    const QJsonObject sections = workshopSections(changedEvery > 0);
+    for (auto it = sections.begin(); it != sections.end(); ++it)
+        snapshot.insert(it.key(), it.value());
+    root.insert(QLatin1String("snapshot"), snapshot);
+    return QJsonDocument(root).toJson(QJsonDocument::Compact);
+}
 
 
 
@@ -121,7 +188,7 @@ int runBench(int argc, char *argv[])
     QTextStream out(stdout);
     const int orders = argc > 1 ? QByteArray(argv[1]).toInt() : 20000;
     const int rounds = 7;
-    const QByteArray bytes = snapshotBytes(orders);
+    const QByteArray bytes = workshopSnapshot(orders, 0);
     out << "snapshot: " << orders << " orders, " << QString::number(double(bytes.size()) / 1e6, 'f', 1)
         << " MB of JSON\n";
 
@@ -165,7 +232,7 @@ int runBench(int argc, char *argv[])
     // The orders model's own share (made off the main thread in the client), in CPU.
     {
         const QJsonObject first = QJsonDocument::fromJson(bytes).object();
-        const QJsonObject second = QJsonDocument::fromJson(snapshotBytes(orders, 50)).object();
+        const QJsonObject second = QJsonDocument::fromJson(workshopSnapshot(orders, 50)).object();
         OrdersModel model;
         for (const auto &[name, root] : {std::pair{"all rows new", first}, std::pair{"changed", second},
                                          std::pair{"unchanged", second}}) {
@@ -178,7 +245,7 @@ int runBench(int argc, char *argv[])
     {
         SnapshotItems first, second;
         SnapshotItems::read(bytes, {}, &first);
-        const QByteArray changedBytes = snapshotBytes(orders, 50);
+        const QByteArray changedBytes = workshopSnapshot(orders, 50);
         const double cpu0 = cpuMs(CLOCK_THREAD_CPUTIME_ID);
         SnapshotItems::read(changedBytes, first.digests(), &second);
         int parsed = 0;
@@ -201,7 +268,7 @@ int runBench(int argc, char *argv[])
         return 1;
     cache.write(bytes);
     meta.write(R"({"schema":"dashboard_archive_stats_v2","revision":"42","saved_at":"2026-12-06T08:00:00.000Z"})");
-    changed.write(snapshotBytes(orders, 50));
+    changed.write(workshopSnapshot(orders, 50));
     cache.close(), meta.close(), changed.close();
 
     QProcess client;

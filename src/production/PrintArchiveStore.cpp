@@ -302,36 +302,53 @@ void PrintArchiveStore::applySnapshotRoot(const QJsonObject &root)
     if (raw.isEmpty())
         raw = eventsFrom(data.value(QLatin1String("employees")));
 
-    struct Timed
-    {
-        QDateTime time;
-        QVariantMap event;
-    };
-    QVector<Timed> timed;
-    timed.reserve(raw.size());
+    QList<PreparedEvent> prepared;
+    prepared.reserve(raw.size());
+    qsizetype cursor = 0;
     for (const QJsonValue &item : std::as_const(raw)) {
-        QVariantMap event = item.toObject().toVariantMap();
-        if (event.isEmpty())
+        const QJsonObject object = item.toObject();
+        if (cursor < m_prepared.size() && m_prepared.at(cursor).raw == object) {
+            prepared.append(m_prepared.at(cursor++));
             continue;
-        const QDateTime time = PrintArchiveEvent::timeOf(event);
-        if (time.isValid()) {
-            event.insert(QStringLiteral("day"), time.date().toString(kDayFormat));
-            event.insert(QStringLiteral("timeText"), time.toString(QStringLiteral("dd.MM.yyyy HH:mm")));
-            event.insert(QStringLiteral("timeDetailsText"),
-                         time.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")));
         }
-        timed.append({time, event});
+        PreparedEvent next{object, {}, object.toVariantMap()};
+        next.time = PrintArchiveEvent::timeOf(next.event);
+        if (next.time.isValid()) {
+            // Formatted by hand: thousands of events per snapshot, and format strings are slow.
+            const QDate date = next.time.date();
+            const QTime clock = next.time.time();
+            const QString details = QString::asprintf("%02d.%02d.%04d %02d:%02d:%02d", date.day(), date.month(),
+                                                      date.year(), clock.hour(), clock.minute(), clock.second());
+            next.event.insert(QStringLiteral("day"),
+                              QString::asprintf("%04d-%02d-%02d", date.year(), date.month(), date.day()));
+            next.event.insert(QStringLiteral("timeText"), details.left(16));
+            next.event.insert(QStringLiteral("timeDetailsText"), details);
+        }
+        prepared.append(std::move(next));
     }
-    std::stable_sort(timed.begin(), timed.end(),
-                     [](const Timed &a, const Timed &b) { return a.time > b.time; });
-    m_events.clear();
-    for (const Timed &t : timed)
-        m_events.append(t.event);
 
     QJsonValue stats = data.value(QLatin1String("archive_stats"));
     if (!stats.isObject())
         stats = data.value(QLatin1String("archiveStats"));
-    m_stats = PrintArchiveStats::read(stats.toObject().toVariantMap());
+    const QVariantMap serverStats = PrintArchiveStats::read(stats.toObject().toVariantMap());
+    // The same events and figures as last time: nothing to show anew.
+    if (cursor == m_prepared.size() && prepared.size() == m_prepared.size() && serverStats == m_stats
+        && !m_prepared.isEmpty())
+        return;
+    m_prepared = prepared;
+    m_stats = serverStats;
+
+    QList<const PreparedEvent *> timed;
+    timed.reserve(prepared.size());
+    for (const PreparedEvent &event : std::as_const(prepared)) {
+        if (!event.event.isEmpty())
+            timed.append(&event);
+    }
+    std::stable_sort(timed.begin(), timed.end(),
+                     [](const PreparedEvent *a, const PreparedEvent *b) { return a->time > b->time; });
+    m_events.clear();
+    for (const PreparedEvent *t : std::as_const(timed))
+        m_events.append(t->event);
 
     rebuildDayIndex();
     rebuildSelectedDateEvents();

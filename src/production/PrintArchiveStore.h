@@ -92,6 +92,15 @@ private:
     std::unique_ptr<OutboxBuffer> m_outbox;
     QNetworkAccessManager *m_network = nullptr;
 
+    // The server's events as they came and as prepared for the scene, in the
+    // order they came: an event that comes again unchanged is not prepared again.
+    struct PreparedEvent
+    {
+        QJsonObject raw;
+        QDateTime time;
+        QVariantMap event;
+    };
+    QList<PreparedEvent> m_prepared;
     QVariantList m_events;
     QHash<QString, QVariantList> m_eventsByDay; // "yyyy-MM-dd" -> events
     QVariantList m_availableDates;

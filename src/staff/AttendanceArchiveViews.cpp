@@ -55,40 +55,45 @@ QString employeeName(const QVariantMap &row, const QString &id,
     return text.isEmpty() ? (id.isEmpty() ? QStringLiteral("—") : id) : text;
 }
 
-struct TimedRow
-{
-    QDateTime time;
-    QVariantMap row;
-};
+using TimedRow = AttendanceArchiveViews::TimedRow;
 
-// Rows of one day (or of a date range), oldest first.
-QList<TimedRow> rowsBetween(const QVariantList &rows, const QDate &from, const QDate &to)
+// Rows with a readable time, oldest first; rows of the same time keep their order.
+QList<TimedRow> byTime(const QVariantList &rows)
 {
     QList<TimedRow> out;
+    out.reserve(rows.size());
     for (const QVariant &item : rows) {
-        const QVariantMap row = item.toMap();
+        QVariantMap row = item.toMap();
         const QDateTime time = rowTime(row);
-        if (time.isValid() && time.date() >= from && time.date() <= to)
-            out.append({time, row});
+        if (time.isValid())
+            out.append({time, std::move(row)});
     }
     std::stable_sort(out.begin(), out.end(),
                      [](const TimedRow &a, const TimedRow &b) { return a.time < b.time; });
     return out;
 }
 
-QVariantList availableDays(const QVariantList &rows)
+// Rows of one day (or of a date range), oldest first. Times are local, so their
+// days never go back as the times go forward.
+QList<TimedRow> rowsBetween(const QList<TimedRow> &sorted, const QDate &from, const QDate &to)
 {
-    QSet<QDate> days;
-    for (const QVariant &item : rows) {
-        const QDateTime time = rowTime(item.toMap());
-        if (time.isValid())
-            days.insert(time.date());
-    }
-    QList<QDate> sorted(days.cbegin(), days.cend());
-    std::sort(sorted.begin(), sorted.end());
+    const auto first = std::partition_point(sorted.cbegin(), sorted.cend(),
+                                            [&](const TimedRow &row) { return row.time.date() < from; });
+    const auto last = std::partition_point(first, sorted.cend(),
+                                           [&](const TimedRow &row) { return row.time.date() <= to; });
+    return QList<TimedRow>(first, last);
+}
+
+QVariantList availableDays(const QList<TimedRow> &sorted)
+{
     QVariantList out;
-    for (const QDate &day : sorted)
-        out.append(day.toString(Qt::ISODate));
+    QDate previous;
+    for (const TimedRow &timed : sorted) {
+        const QDate day = timed.time.date();
+        if (day != previous)
+            out.append(day.toString(Qt::ISODate));
+        previous = day;
+    }
     return out;
 }
 
@@ -159,6 +164,8 @@ void AttendanceArchiveViews::setLists(const QVariantList &attendance, const QVar
 {
     m_attendance = attendance;
     m_archive = archive;
+    m_attendanceByTime = byTime(attendance);
+    m_archiveByTime = byTime(archive);
 }
 
 bool AttendanceArchiveViews::setAttendanceDate(const QString &text)
@@ -241,9 +248,9 @@ QString AttendanceArchiveViews::areaText(double squareMetres)
 
 void AttendanceArchiveViews::rebuildAttendance(const QString &selectedId, const NameLookup &name)
 {
-    const QList<TimedRow> day = rowsBetween(m_attendance, m_attendanceDate, m_attendanceDate);
+    const QList<TimedRow> day = rowsBetween(m_attendanceByTime, m_attendanceDate, m_attendanceDate);
     const QHash<int, qint64> worked = workedMinutes(day);
-    m_attendanceDates = availableDays(m_attendance);
+    m_attendanceDates = availableDays(m_attendanceByTime);
     m_attendanceEvents.clear();
     m_inCount = m_outCount = m_lateCount = 0;
     qint64 totalWorked = 0;
@@ -311,8 +318,8 @@ void AttendanceArchiveViews::rebuildAttendance(const QString &selectedId, const 
 
 void AttendanceArchiveViews::rebuildArchive(const QString &selectedId, const NameLookup &name)
 {
-    const QList<TimedRow> day = rowsBetween(m_archive, m_archiveDate, m_archiveDate);
-    m_archiveDates = availableDays(m_archive);
+    const QList<TimedRow> day = rowsBetween(m_archiveByTime, m_archiveDate, m_archiveDate);
+    m_archiveDates = availableDays(m_archiveByTime);
     m_archiveEvents.clear();
     m_printCount = 0;
     double area = 0;
@@ -437,7 +444,7 @@ QVariantMap AttendanceArchiveViews::employeeFigures(const QString &employeeId, c
                                                     const QDate &to) const
 {
     QList<TimedRow> mine;
-    for (const TimedRow &timed : rowsBetween(m_attendance, from, to)) {
+    for (const TimedRow &timed : rowsBetween(m_attendanceByTime, from, to)) {
         if (attendanceEmployee(timed.row) == employeeId)
             mine.append(timed);
     }
@@ -456,7 +463,7 @@ QVariantMap AttendanceArchiveViews::employeeFigures(const QString &employeeId, c
     }
     int prints = 0;
     double area = 0;
-    for (const TimedRow &timed : rowsBetween(m_archive, from, to)) {
+    for (const TimedRow &timed : rowsBetween(m_archiveByTime, from, to)) {
         if (archiveEmployee(timed.row) != employeeId)
             continue;
         const bool print = variantFirstText(timed.row, {"type", "kind", "event_type"}).toLower() == u"print";

@@ -28,6 +28,13 @@ class AttendanceArchiveViews
 {
 public:
     using NameLookup = std::function<QString(const QString &employeeId)>;
+    // A row with its time, read once when the lists arrive: the views and every
+    // employee's figures look rows up by day many times per snapshot.
+    struct TimedRow
+    {
+        QDateTime time;
+        QVariantMap row;
+    };
 
     AttendanceArchiveViews();
 
@@ -85,6 +92,8 @@ public:
 private:
     QVariantList m_attendance;
     QVariantList m_archive;
+    QList<TimedRow> m_attendanceByTime; // rows with a readable time, oldest first
+    QList<TimedRow> m_archiveByTime;
     QDate m_attendanceDate;
     QDate m_archiveDate;
     bool m_attendanceOnlySelected = false;
