@@ -29,15 +29,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     SettingsState state = loaded(identity, local);
     SettingsRules::normalizeScriptBindings(state); // as saving does
-    const QString saved = SettingsJsonWriter::persistedText(state);
+    const QByteArray identityFile = SettingsJsonWriter::identityObject(state).toIndentedJson();
+    const QByteArray localFile = SettingsJsonWriter::localObject(state).toIndentedJson();
 
-    const SettingsState reread =
-        loaded(jsonObjectFromBytes(SettingsJsonWriter::identityObject(state).toIndentedJson()),
-               jsonObjectFromBytes(SettingsJsonWriter::localObject(state).toIndentedJson()));
-    const QString back = SettingsJsonWriter::persistedText(reread);
-    if (back != saved) {
-        fprintf(stderr, "saved settings load back differently:\n%s\n---\n%s\n", qPrintable(saved),
-                qPrintable(back));
+    // Loaded from what was written, the state writes the same files again.
+    const SettingsState reread = loaded(jsonObjectFromBytes(identityFile), jsonObjectFromBytes(localFile));
+    const QByteArray identityAgain = SettingsJsonWriter::identityObject(reread).toIndentedJson();
+    const QByteArray localAgain = SettingsJsonWriter::localObject(reread).toIndentedJson();
+    if (identityAgain != identityFile || localAgain != localFile) {
+        fprintf(stderr, "saved settings load back differently:\n%s%s\n---\n%s%s\n", identityFile.constData(),
+                localFile.constData(), identityAgain.constData(), localAgain.constData());
         abort();
     }
     return 0;
