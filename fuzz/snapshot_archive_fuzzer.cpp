@@ -1,18 +1,13 @@
-#include "FuzzSupport.h"
+#include "FuzzSettings.h"
 
 #include "common/JsonRead.h"
 #include "production/PrintArchiveStore.h"
-#include "settings/AppSettings.h"
 
 // A snapshot root reaching the print archive, made once and fed input after
 // input as the client feeds it poll after poll.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static AppSettings *const settings = [] {
-        AppSettings::setDataDirectoryOverride(fuzzScratchDir());
-        return new AppSettings;
-    }();
-    static PrintArchiveStore *const archive = new PrintArchiveStore(settings, nullptr);
+    static PrintArchiveStore *const archive = new PrintArchiveStore(fuzzSettings(), nullptr);
 
     const QJsonObject root = jsonObjectFromBytes(fuzzBytes(data, size));
     archive->applySnapshotRoot(root);

@@ -1,18 +1,14 @@
-#include "FuzzSupport.h"
+#include "FuzzSettings.h"
 
 #include "common/JsonRead.h"
 #include "consumables/ConsumablesService.h"
-#include "settings/AppSettings.h"
 
 // A snapshot root reaching the consumables (and the server-given settings before
 // it, as the client applies them in that order). The services are made once and
 // take input after input, as they take poll after poll in the client.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    static AppSettings *const settings = [] {
-        AppSettings::setDataDirectoryOverride(fuzzScratchDir());
-        return new AppSettings;
-    }();
+    AppSettings *const settings = fuzzSettings();
     static ConsumablesService *const consumables = new ConsumablesService(settings, nullptr);
 
     const QJsonObject root = jsonObjectFromBytes(fuzzBytes(data, size));

@@ -80,3 +80,16 @@ qsizetype JsonScan::valueEnd(QByteArrayView json, qsizetype pos, int maxDepth)
     }
     return -1;
 }
+
+qsizetype JsonScan::afterEntry(QByteArrayView json, qsizetype end, char close, qsizetype *next)
+{
+    const qsizetype i = skipSpace(json, end);
+    if (i >= json.size())
+        return -1;
+    if (json.at(i) == close)
+        return i + 1;
+    if (json.at(i) != ',')
+        return -1;
+    *next = skipSpace(json, i + 1);
+    return 0;
+}

@@ -30,6 +30,11 @@ public:
 
     // The position just past the string whose opening quote is at pos, or -1.
     static qsizetype stringEnd(QByteArrayView json, qsizetype pos);
+
+private:
+    // After an entry of a container that ends at end: the container's end when
+    // close follows, 0 with *next at the next entry after a comma, -1 otherwise.
+    static qsizetype afterEntry(QByteArrayView json, qsizetype end, char close, qsizetype *next);
 };
 
 template<typename Visit>
@@ -56,14 +61,8 @@ qsizetype JsonScan::walkObject(QByteArrayView json, qsizetype pos, Visit &&visit
         const qsizetype end = visit(key, i);
         if (end < 0)
             return -1;
-        i = skipSpace(json, end);
-        if (i >= json.size())
-            return -1;
-        if (json.at(i) == '}')
-            return i + 1;
-        if (json.at(i) != ',')
-            return -1;
-        i = skipSpace(json, i + 1);
+        if (const qsizetype closed = afterEntry(json, end, '}', &i); closed != 0)
+            return closed;
     }
     return -1;
 }
@@ -80,14 +79,8 @@ qsizetype JsonScan::walkArray(QByteArrayView json, qsizetype pos, Visit &&visit)
         const qsizetype end = visit(i);
         if (end < 0)
             return -1;
-        i = skipSpace(json, end);
-        if (i >= json.size())
-            return -1;
-        if (json.at(i) == ']')
-            return i + 1;
-        if (json.at(i) != ',')
-            return -1;
-        i = skipSpace(json, i + 1);
+        if (const qsizetype closed = afterEntry(json, end, ']', &i); closed != 0)
+            return closed;
     }
     return -1;
 }
