@@ -9,7 +9,7 @@
 //    and an unchanged one, each through the snapshot service's background parse
 //    and every consumer; main-thread CPU, longest main-thread stall, process CPU
 //    and the client's RSS.
-// bench_orders_snapshot [orders]
+// bench_orders_snapshot [orders] [--orders-only]  (--orders-only: no other sections)
 #include "app/ClientServices.h"
 #include "common/SnapshotItems.h"
 #include "production/OrdersModel.h"
@@ -92,9 +92,13 @@ QJsonObject workshopSections(bool edited)
     return sections;
 }
 
+bool g_ordersOnly = false;
+
 // The orders snapshot with the rest of the workshop in it.
 QByteArray workshopSnapshot(int orders, int changedEvery)
 {
+    if (g_ordersOnly)
+        return snapshotBytes(orders, changedEvery);
     QJsonObject root = QJsonDocument::fromJson(snapshotBytes(orders, changedEvery)).object();
     QJsonObject snapshot = root.value(QLatin1String("snapshot")).toObject();
     const QJsonObject sections = workshopSections(changedEvery > 0);
@@ -186,7 +190,8 @@ int runBench(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
-    const int orders = argc > 1 ? QByteArray(argv[1]).toInt() : 20000;
+    const int orders = argc > 1 && QByteArray(argv[1]).toInt() > 0 ? QByteArray(argv[1]).toInt() : 20000;
+    g_ordersOnly = QCoreApplication::arguments().contains(QStringLiteral("--orders-only"));
     const int rounds = 7;
     const QByteArray bytes = workshopSnapshot(orders, 0);
     out << "snapshot: " << orders << " orders, " << QString::number(double(bytes.size()) / 1e6, 'f', 1)
