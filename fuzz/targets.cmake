@@ -82,6 +82,7 @@ vorn_add_fuzzer(snapshot_archive
           src/serverlink/ServerRequest.cpp src/serverlink/ClientEvent.cpp src/common/IsoTime.cpp
           src/consumables/OutboxBuffer.cpp src/production/PrintArchiveEvent.cpp
           src/production/PrintArchiveStats.cpp src/production/PrintArchiveStore.cpp
+          src/common/BackgroundQueue.cpp
   QT Core Network Sql)
 
 # Every recogniser and normaliser of the scan router over any scanned line.

@@ -226,7 +226,7 @@ void ClientServices::applySnapshotRoot(const QJsonObject &root, const SnapshotIt
     m_settings.applyServerPayloadObject(root);
     m_ordersApi.applySnapshot(root, orderItems);
     m_consumables.applySnapshotRoot(root);
-    m_printArchive.applySnapshotRoot(root);
+    m_printArchive.applySnapshotRootInBackground(root);
     m_employeeWorkspace.applySnapshotRoot(root);
     m_issuesLive.applySnapshotRoot(root);
     refreshDashboard();

@@ -292,6 +292,25 @@ bool PrintArchiveStore::clearPending()
 
 void PrintArchiveStore::applySnapshotRoot(const QJsonObject &root)
 {
+    m_queue.cancelPending();
+    commit(prepare(root, m_prepared, m_stats));
+}
+
+void PrintArchiveStore::applySnapshotRootInBackground(const QJsonObject &root)
+{
+    m_queue.cancelPending();
+    const quint64 base = m_snapshotVersion;
+    m_queue.submit<Prepared>([root, previous = m_prepared, stats = m_stats] { return prepare(root, previous, stats); },
+                             [this, base](Prepared prepared) {
+                                 // Every apply cancels the pending one, so nothing came between.
+                                 if (base == m_snapshotVersion)
+                                     commit(std::move(prepared));
+                             });
+}
+
+PrintArchiveStore::Prepared PrintArchiveStore::prepare(const QJsonObject &root, const QList<PreparedEvent> &previous,
+                                                       const QVariantMap &previousStats)
+{
     // Only the archive part is turned into variants for the scene, never the whole root.
     QJsonObject data = root;
     const QJsonValue wrapped = root.value(QLatin1String("snapshot"));
@@ -302,13 +321,13 @@ void PrintArchiveStore::applySnapshotRoot(const QJsonObject &root)
     if (raw.isEmpty())
         raw = eventsFrom(data.value(QLatin1String("employees")));
 
-    QList<PreparedEvent> prepared;
-    prepared.reserve(raw.size());
+    Prepared out;
+    out.prepared.reserve(raw.size());
     qsizetype cursor = 0;
     for (const QJsonValue &item : std::as_const(raw)) {
         const QJsonObject object = item.toObject();
-        if (cursor < m_prepared.size() && m_prepared.at(cursor).raw == object) {
-            prepared.append(m_prepared.at(cursor++));
+        if (cursor < previous.size() && previous.at(cursor).raw == object) {
+            out.prepared.append(previous.at(cursor++));
             continue;
         }
         PreparedEvent next{object, {}, object.toVariantMap()};
@@ -324,32 +343,41 @@ void PrintArchiveStore::applySnapshotRoot(const QJsonObject &root)
             next.event.insert(QStringLiteral("timeText"), details.left(16));
             next.event.insert(QStringLiteral("timeDetailsText"), details);
         }
-        prepared.append(std::move(next));
+        out.prepared.append(std::move(next));
     }
 
     QJsonValue stats = data.value(QLatin1String("archive_stats"));
     if (!stats.isObject())
         stats = data.value(QLatin1String("archiveStats"));
-    const QVariantMap serverStats = PrintArchiveStats::read(stats.toObject().toVariantMap());
+    out.stats = PrintArchiveStats::read(stats.toObject().toVariantMap());
     // The same events and figures as last time: nothing to show anew.
-    if (cursor == m_prepared.size() && prepared.size() == m_prepared.size() && serverStats == m_stats
-        && !m_prepared.isEmpty())
-        return;
-    m_prepared = prepared;
-    m_stats = serverStats;
+    out.unchanged = cursor == previous.size() && out.prepared.size() == previous.size()
+                    && out.stats == previousStats && !previous.isEmpty();
+    if (out.unchanged)
+        return out;
 
     QList<const PreparedEvent *> timed;
-    timed.reserve(prepared.size());
-    for (const PreparedEvent &event : std::as_const(prepared)) {
+    timed.reserve(out.prepared.size());
+    for (const PreparedEvent &event : std::as_const(out.prepared)) {
         if (!event.event.isEmpty())
             timed.append(&event);
     }
     std::stable_sort(timed.begin(), timed.end(),
                      [](const PreparedEvent *a, const PreparedEvent *b) { return a->time > b->time; });
-    m_events.clear();
+    out.events.reserve(timed.size());
     for (const PreparedEvent *t : std::as_const(timed))
-        m_events.append(t->event);
+        out.events.append(t->event);
+    return out;
+}
 
+void PrintArchiveStore::commit(Prepared prepared)
+{
+    ++m_snapshotVersion;
+    if (prepared.unchanged)
+        return;
+    m_prepared = std::move(prepared.prepared);
+    m_events = std::move(prepared.events);
+    m_stats = std::move(prepared.stats);
     rebuildDayIndex();
     rebuildSelectedDateEvents();
     Q_EMIT changed();

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "common/BackgroundQueue.h"
 #include "common/HeartbeatFigures.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QHash>
 #include <QJsonObject>
 #include <QObject>
@@ -71,11 +73,35 @@ public:
     Q_INVOKABLE void setSelectedDate(const QVariant &value);
     Q_INVOKABLE void shiftSelectedDate(int days);
     Q_INVOKABLE void applySnapshotRoot(const QJsonObject &root);
+    // The same, with the events prepared on a background thread and shown here a
+    // moment later (the snapshot poll's way in). A later apply makes a pending one stale.
+    void applySnapshotRootInBackground(const QJsonObject &root);
+    bool applyPending() const { return m_queue.busy(); }
 
 Q_SIGNALS:
     void changed();
 
 private:
+    // The server's events as they came and as prepared for the scene, in the
+    // order they came: an event that comes again unchanged is not prepared again.
+    struct PreparedEvent
+    {
+        QJsonObject raw;
+        QDateTime time;
+        QVariantMap event;
+    };
+    // What a snapshot gives the archive, worked out from values only (any thread).
+    struct Prepared
+    {
+        QList<PreparedEvent> prepared;
+        QVariantList events; // newest first
+        QVariantMap stats;
+        bool unchanged = false;
+    };
+    static Prepared prepare(const QJsonObject &root, const QList<PreparedEvent> &previous,
+                            const QVariantMap &previousStats);
+    void commit(Prepared prepared);
+
     void setStatus(const QString &status);
     void updatePendingCount();
     void rebuildDayIndex();
@@ -92,14 +118,6 @@ private:
     std::unique_ptr<OutboxBuffer> m_outbox;
     QNetworkAccessManager *m_network = nullptr;
 
-    // The server's events as they came and as prepared for the scene, in the
-    // order they came: an event that comes again unchanged is not prepared again.
-    struct PreparedEvent
-    {
-        QJsonObject raw;
-        QDateTime time;
-        QVariantMap event;
-    };
     QList<PreparedEvent> m_prepared;
     QVariantList m_events;
     QHash<QString, QVariantList> m_eventsByDay; // "yyyy-MM-dd" -> events
@@ -116,4 +134,7 @@ private:
 
     struct QueuePass;
     std::unique_ptr<QueuePass> m_pass;
+    quint64 m_snapshotVersion = 0; // counts applied snapshots, so a stale plan is dropped
+    // Declared last: destroyed first, so no job outlives the members it reports to.
+    BackgroundQueue m_queue;
 };

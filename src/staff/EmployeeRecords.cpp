@@ -63,6 +63,19 @@ QString EmployeeRecords::nameOf(const QString &employeeId) const
     return {};
 }
 
+QHash<QString, QString> EmployeeRecords::namesById() const
+{
+    QHash<QString, QString> names;
+    names.reserve(m_records.size());
+    for (const QVariant &item : m_records) {
+        const QVariantMap map = item.toMap();
+        const QString id = variantToText(map.value(QStringLiteral("id")));
+        if (!names.contains(id))
+            names.insert(id, variantFirstText(map, {"name", "display_name"}));
+    }
+    return names;
+}
+
 QString EmployeeRecords::nameById(const QString &employeeId, const QString &fallback) const
 {
     for (const QVariant &item : m_records) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QVariantList>
 #include <QVariantMap>
@@ -26,6 +27,9 @@ public:
     QVariantMap record(const QString &employeeId) const;
     // The record's name, or empty when there is no such record.
     QString nameOf(const QString &employeeId) const;
+    // Every employee's name by id (the first record of an id wins, as in nameOf):
+    // for views that look up a name per row.
+    QHash<QString, QString> namesById() const;
     QString nameById(const QString &employeeId, const QString &fallback = QString()) const;
     // A scan that is exactly some record's id.
     QString idByExactText(const QString &text) const;

@@ -268,12 +268,14 @@ void EmployeeWorkspaceStore::shiftAttendanceDateByAvailable(int step)
 
 void EmployeeWorkspaceStore::rebuildAttendance()
 {
-    m_days.rebuildAttendance(m_selectedEmployeeId, [this](const QString &id) { return m_records.nameOf(id); });
+    const QHash<QString, QString> names = m_records.namesById();
+    m_days.rebuildAttendance(m_selectedEmployeeId, [&names](const QString &id) { return names.value(id); });
 }
 
 void EmployeeWorkspaceStore::rebuildArchive()
 {
-    m_days.rebuildArchive(m_selectedEmployeeId, [this](const QString &id) { return m_records.nameOf(id); });
+    const QHash<QString, QString> names = m_records.namesById();
+    m_days.rebuildArchive(m_selectedEmployeeId, [&names](const QString &id) { return names.value(id); });
 }
 
 void EmployeeWorkspaceStore::rebuild()

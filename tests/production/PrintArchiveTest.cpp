@@ -268,6 +268,42 @@ private Q_SLOTS:
         store.applySnapshotRoot(QJsonObject::fromVariantMap({{"employees", QVariantMap{{"events", events.mid(0, 1)}}}}));
         QCOMPARE(store.recentEvents().size(), 1);
     }
+
+    // The snapshot poll prepares the events off the main thread: the same events
+    // as a direct apply, a newer snapshot wins over one still pending, and one
+    // that brings nothing new changes nothing.
+    void snapshotInBackground()
+    {
+        ServerLinkSandbox box;
+        PrintArchiveStore direct(box.settings.get(), nullptr);
+        PrintArchiveStore store(box.settings.get(), nullptr);
+        const QString today = QDate::currentDate().toString(Qt::ISODate);
+        QJsonArray events;
+        for (int i = 0; i < 50; ++i)
+            events.append(QJsonObject{{"ts", QStringLiteral("%1T%2:00:00").arg(today).arg(i % 24, 2, 10, QLatin1Char('0'))},
+                                      {"maket", QStringLiteral("M%1").arg(i)}});
+        const QJsonObject first{{"archive", QJsonObject{{"events", events}}}};
+        QJsonArray more = events;
+        more.prepend(QJsonObject{{"ts", QString(today + "T23:59:00")}, {"maket", "newest"}});
+        const QJsonObject second{{"archive", QJsonObject{{"events", more}}}};
+
+        QSignalSpy changed(&store, &PrintArchiveStore::changed);
+        store.applySnapshotRootInBackground(first);
+        store.applySnapshotRootInBackground(second); // overtakes the first
+        QTRY_VERIFY_WITH_TIMEOUT(!store.applyPending(), 10000);
+        QCOMPARE(changed.count(), 1);
+        direct.applySnapshotRoot(second);
+        QCOMPARE(store.serverEvents(), direct.serverEvents());
+        QCOMPARE(store.recentEvents().first().toMap().value("maket").toString(), QStringLiteral("newest"));
+
+        store.applySnapshotRootInBackground(second);
+        QTRY_VERIFY_WITH_TIMEOUT(!store.applyPending(), 10000);
+        QCOMPARE(changed.count(), 1); // nothing new
+        store.applySnapshotRootInBackground(first);
+        QTRY_VERIFY_WITH_TIMEOUT(!store.applyPending(), 10000);
+        QCOMPARE(changed.count(), 2);
+        QCOMPARE(store.serverEvents().size(), 50);
+    }
 };
 
 QTEST_GUILESS_MAIN(PrintArchiveTest)
