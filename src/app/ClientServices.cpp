@@ -227,7 +227,7 @@ void ClientServices::applySnapshotRoot(const QJsonObject &root, const SnapshotIt
     m_ordersApi.applySnapshot(root, orderItems);
     m_consumables.applySnapshotRoot(root);
     m_printArchive.applySnapshotRootInBackground(root);
-    m_employeeWorkspace.applySnapshotRoot(root);
+    m_employeeWorkspace.applySnapshotRootInBackground(root);
     m_issuesLive.applySnapshotRoot(root);
     refreshDashboard();
 }

@@ -617,8 +617,15 @@ bool EmployeeWorkspaceStore::applyServerReply(const QJsonObject &object, int htt
             *message = rejection;
         return false;
     }
-    const StaffReply staff = StaffReply::read(object);
+    m_queue.cancelPending();
+    applyStaffReply(StaffReply::read(object));
+    if (message)
+        message->clear();
+    return true;
+}
 
+void EmployeeWorkspaceStore::applyStaffReply(const StaffReply &staff)
+{
     const QVariantMap &ae = staff.activeEmployee;
     const QString employeeId = variantFirstText(ae, {"emp_id", "id"});
     m_active.employeeName = variantToText(ae.value(QStringLiteral("name")));
@@ -648,9 +655,6 @@ bool EmployeeWorkspaceStore::applyServerReply(const QJsonObject &object, int htt
     applyServerSnapshot(staff.employees, staff.schedule,
                         staff.hasAttendance ? staff.attendance : m_days.attendance(),
                         staff.hasArchive ? staff.archive : m_days.archive(), employeeId, m_active.cutterId);
-    if (message)
-        message->clear();
-    return true;
 }
 
 void EmployeeWorkspaceStore::applyServerSnapshot(const QVariantList &employees, const QVariantMap &schedule,
@@ -677,6 +681,21 @@ bool EmployeeWorkspaceStore::applySnapshotRoot(const QJsonObject &root)
     setStatus(ok ? QStringLiteral("Сотрудники: синхронизация применена")
                  : QStringLiteral("Сотрудники: синхронизация не применена: %1").arg(describeServerStatus(message)));
     return ok;
+}
+
+void EmployeeWorkspaceStore::applySnapshotRootInBackground(const QJsonObject &root)
+{
+    QString rejection;
+    if (!replySucceeded(root, &rejection)) {
+        applySnapshotRoot(root); // says why, as a direct apply does
+        return;
+    }
+    m_queue.cancelPending();
+    m_queue.submit<StaffReply>([root] { return StaffReply::read(root); },
+                               [this](StaffReply staff) {
+                                   applyStaffReply(staff);
+                                   setStatus(QStringLiteral("Сотрудники: синхронизация применена"));
+                               });
 }
 
 bool EmployeeWorkspaceStore::pushEmployees(const QString &okMessage)

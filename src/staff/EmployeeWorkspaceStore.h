@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/BackgroundQueue.h"
 #include "staff/ActiveStaffState.h"
 #include "staff/AttendanceArchiveViews.h"
 #include "staff/EmployeeRecords.h"
@@ -21,6 +22,7 @@ class QNetworkAccessManager;
 class QNetworkReply;
 class QUrl;
 struct ServerReply;
+struct StaffReply;
 
 // The staff backend: the employee list and its edits (sent whole as
 // "employees_replace"), recognition of badges, plain ids and RFID cards (posted as
@@ -203,6 +205,10 @@ public:
     Q_INVOKABLE QString activeCutterIdForWorkplace(const QString &workplaceId) const;
     Q_INVOKABLE QString activeCutterNameForWorkplace(const QString &workplaceId) const;
     Q_INVOKABLE bool applySnapshotRoot(const QJsonObject &root);
+    // The same, with the staff lists read on a background thread and applied here a
+    // moment later (the snapshot poll's way in). Any later apply makes a pending one stale.
+    void applySnapshotRootInBackground(const QJsonObject &root);
+    bool applyPending() const { return m_queue.busy(); }
 
     // Applies the staff keys of a reply or snapshot; false with message when the
     // reply is a rejection.
@@ -212,6 +218,7 @@ Q_SIGNALS:
     void changed();
 
 private:
+    void applyStaffReply(const StaffReply &staff);
     QDateTime now() const;
     void applyTimerPolicy();
     void rebuild();
@@ -260,4 +267,6 @@ private:
     // any reply until it has been sent, so replies do not merge over it.
     bool m_listPending = false;
     QString m_pendingListMessage;
+    // Declared last: destroyed first, so no job outlives the members it reports to.
+    BackgroundQueue m_queue;
 };

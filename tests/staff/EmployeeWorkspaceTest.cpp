@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QJsonDocument>
+#include <QSignalSpy>
 #include <QtTest>
 
 namespace {
@@ -56,6 +57,31 @@ private Q_SLOTS:
         QVERIFY(!s.store->scheduleMonthLabel().isEmpty());
         s.store->setSelectedEmployeeId(QStringLiteral("E001"));
         QVERIFY(s.store->selectedFilledDays() > 0);
+    }
+
+    // The snapshot poll reads the staff lists off the main thread: the store ends
+    // as a direct apply leaves it, and a rejected snapshot is refused at once.
+    void snapshotInBackground()
+    {
+        Setup direct;
+        ServerLinkSandbox box;
+        box.setUpDemoDevice();
+        EmployeeWorkspaceStore store(box.settings.get(), &box.eventLog);
+        QSignalSpy changed(&store, &EmployeeWorkspaceStore::changed);
+        store.applySnapshotRootInBackground(SnapshotRoutes::buildSnapshot(box.demoTenant()));
+        QTRY_VERIFY_WITH_TIMEOUT(!store.applyPending(), 10000);
+        QVERIFY(changed.count() > 0);
+        QCOMPARE(store.lastStatus(), direct.store->lastStatus());
+        QCOMPARE(store.employeeTotal(), direct.store->employeeTotal());
+        QCOMPARE(store.activeCutterIdForWorkplace(QStringLiteral("1")), QStringLiteral("E002"));
+        QCOMPARE(store.attendanceInCount(), direct.store->attendanceInCount());
+        QCOMPARE(store.property("employees"), direct.store->property("employees"));
+
+        store.applySnapshotRootInBackground(QJsonObject{{"ok", false}, {"error", "tenant blocked"}});
+        QVERIFY(!store.applyPending());
+        QVERIFY2(store.lastStatus().startsWith(QStringLiteral("Сотрудники: синхронизация не применена")),
+                 qPrintable(store.lastStatus()));
+        QCOMPARE(store.employeeTotal(), direct.store->employeeTotal());
     }
 
     void rfidArrivalThenDeparture()
