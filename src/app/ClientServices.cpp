@@ -228,7 +228,7 @@ void ClientServices::applySnapshotRoot(const QJsonObject &root, const SnapshotIt
     m_consumables.applySnapshotRoot(root);
     m_printArchive.applySnapshotRootInBackground(root);
     m_employeeWorkspace.applySnapshotRootInBackground(root);
-    m_issuesLive.applySnapshotRoot(root);
+    m_issuesLive.applySnapshotRootInBackground(root);
     refreshDashboard();
 }
 

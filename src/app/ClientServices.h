@@ -69,6 +69,9 @@ public:
     RfidScannerService &rfidService() { return m_rfidService; }
     SnapshotSyncService &snapshotSync() { return m_snapshotSync; }
     OrdersModel &ordersModel() { return m_ordersModel; }
+    PrintArchiveStore &printArchive() { return m_printArchive; }
+    EmployeeWorkspaceStore &employeeWorkspace() { return m_employeeWorkspace; }
+    RealtimeIssuesService &issuesLive() { return m_issuesLive; }
     OrdersView &ordersView() { return m_ordersView; }
     // The page shown and the page tabs are the scene's to set.
     ScanRouter &scanRouter() { return m_scanRouter; }

@@ -145,18 +145,39 @@ void RealtimeIssuesService::stop()
 
 void RealtimeIssuesService::applySnapshotRoot(const QJsonObject &root)
 {
+    m_queue.cancelPending();
+    commit(readLists(root));
+}
+
+void RealtimeIssuesService::applySnapshotRootInBackground(const QJsonObject &root)
+{
+    m_queue.cancelPending();
+    m_queue.submit<Lists>([root] { return readLists(root); }, [this](Lists lists) { commit(lists); });
+}
+
+RealtimeIssuesService::Lists RealtimeIssuesService::readLists(const QJsonObject &root)
+{
     QJsonObject data = root.value(QStringLiteral("snapshot")).toObject();
     if (data.isEmpty())
         data = root;
+    Lists lists;
+    lists.bugs = buildRows(firstList(data, {"bugs", "bug_reports", "bugTracker", "bugs_list"}), IssueRow::Kind::Bug);
+    lists.defects = buildRows(firstList(data, {"defects", "defect_reports", "brak", "defects_list"}),
+                              IssueRow::Kind::Defect);
+    lists.bugSummary = data.value(QStringLiteral("bugs_summary")).toObject();
+    lists.defectSummary = data.value(QStringLiteral("defects_summary")).toObject();
+    return lists;
+}
 
-    m_bugs.rows = buildRows(firstList(data, {"bugs", "bug_reports", "bugTracker", "bugs_list"}), IssueRow::Kind::Bug);
-    m_defects.rows = buildRows(firstList(data, {"defects", "defect_reports", "brak", "defects_list"}),
-                               IssueRow::Kind::Defect);
+void RealtimeIssuesService::commit(const Lists &lists)
+{
+    m_bugs.rows = lists.bugs;
+    m_defects.rows = lists.defects;
     m_bugsRows.setRows(m_bugs.rows);
     m_defectsRows.setRows(m_defects.rows);
 
-    const QJsonObject bugSummary = data.value(QStringLiteral("bugs_summary")).toObject();
-    const QJsonObject defectSummary = data.value(QStringLiteral("defects_summary")).toObject();
+    const QJsonObject &bugSummary = lists.bugSummary;
+    const QJsonObject &defectSummary = lists.defectSummary;
     const int bugCount = summaryFigure(bugSummary, "count");
     const int defectCount = summaryFigure(defectSummary, "count");
     m_bugs.total = bugCount >= 0 ? bugCount : int(m_bugs.rows.size());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/BackgroundQueue.h"
 #include "common/KeyedRowsModel.h"
 
 #include <QJsonObject>
@@ -58,6 +59,10 @@ public:
     Q_INVOKABLE void start();
     Q_INVOKABLE void stop();
     Q_INVOKABLE void applySnapshotRoot(const QJsonObject &root);
+    // The same, with the rows built on a background thread and shown here a moment
+    // later (the snapshot poll's way in). A later apply makes a pending one stale.
+    void applySnapshotRootInBackground(const QJsonObject &root);
+    bool applyPending() const { return m_queue.busy(); }
 
 Q_SIGNALS:
     void changed();
@@ -71,6 +76,14 @@ private:
         QString delta;
     };
 
+    // What a snapshot brings, read from values only (any thread).
+    struct Lists
+    {
+        QVariantList bugs, defects;
+        QJsonObject bugSummary, defectSummary;
+    };
+    static Lists readLists(const QJsonObject &root);
+    void commit(const Lists &lists);
     void setStatus(const QString &status);
 
     Journal *m_eventLog = nullptr;
@@ -81,4 +94,6 @@ private:
     bool m_busy = false;
     KeyedRowsModel m_bugsRows{QStringLiteral("key")};
     KeyedRowsModel m_defectsRows{QStringLiteral("key")};
+    // Declared last: destroyed first, so no job outlives the members it reports to.
+    BackgroundQueue m_queue;
 };

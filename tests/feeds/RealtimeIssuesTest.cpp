@@ -278,6 +278,27 @@ private Q_SLOTS:
         QCOMPARE(issues.status(), QStringLiteral("Баги и брак обновлены с сервера"));
     }
 
+    // The snapshot poll builds the rows off the main thread: the newest of two
+    // quick snapshots wins and the service ends as a direct apply leaves it.
+    void snapshotInBackground()
+    {
+        const QJsonObject first{{"bugs", records(3, "Баг")}, {"defects", records(2, "Брак")}};
+        const QJsonObject second{{"bugs", records(5, "Баг")}, {"defects", records(1, "Брак")}};
+        RealtimeIssuesService direct(nullptr, nullptr);
+        direct.applySnapshotRoot(second);
+
+        RealtimeIssuesService issues(nullptr, nullptr);
+        QSignalSpy changed(&issues, &RealtimeIssuesService::changed);
+        issues.applySnapshotRootInBackground(first);
+        issues.applySnapshotRootInBackground(second);
+        QTRY_VERIFY_WITH_TIMEOUT(!issues.applyPending(), 10000);
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(issues.bugsModel(), direct.bugsModel());
+        QCOMPARE(issues.defectsModel(), direct.defectsModel());
+        QCOMPARE(issues.bugsValue(), QStringLiteral("5"));
+        QCOMPARE(issues.bugsDelta(), direct.bugsDelta());
+    }
+
     void stateMovesAndRemovals()
     {
         JournalProbe probe;
