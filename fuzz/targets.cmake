@@ -74,7 +74,7 @@ vorn_add_fuzzer(snapshot_staff
           src/staff/EmployeeEventText.cpp src/staff/EmployeeIdentity.cpp src/staff/EmployeeRecords.cpp
           src/staff/EmployeeViewList.cpp src/staff/EmployeeWorkspaceCache.cpp
           src/staff/EmployeeWorkspaceStore.cpp src/staff/StaffParsing.cpp src/staff/StaffReply.cpp
-          src/staff/WorkSchedule.cpp src/staff/WorkplaceKeys.cpp
+          src/staff/WorkSchedule.cpp src/staff/WorkplaceKeys.cpp src/common/BackgroundQueue.cpp
   QT Core Network)
 
 vorn_add_fuzzer(snapshot_archive

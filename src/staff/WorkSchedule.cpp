@@ -10,6 +10,18 @@
 
 namespace {
 
+// The schedule's day keys "1" to "31", made once: every view reads them per employee and day.
+QString dayKey(int day)
+{
+    static const QStringList keys = [] {
+        QStringList list;
+        for (int d = 0; d <= 31; ++d)
+            list.append(QString::number(d));
+        return list;
+    }();
+    return day >= 0 && day <= 31 ? keys.at(day) : dayKey(day);
+}
+
 const QString kMonths = QStringLiteral("months");
 const QString kFines = QStringLiteral("fines");
 
@@ -133,7 +145,7 @@ QVariantMap WorkSchedule::dayMap(const QString &employeeId) const
 
 QString WorkSchedule::value(const QString &employeeId, int day) const
 {
-    return variantToText(dayMap(employeeId).value(QString::number(day)));
+    return variantToText(dayMap(employeeId).value(dayKey(day)));
 }
 
 void WorkSchedule::writeDayMap(const QString &employeeId, const QVariantMap &days)
@@ -161,9 +173,9 @@ bool WorkSchedule::setValue(const QString &employeeId, int day, const QString &v
     QVariantMap days = dayMap(employeeId);
     const QString text = value.trimmed();
     if (text.isEmpty())
-        days.remove(QString::number(day));
+        days.remove(dayKey(day));
     else
-        days.insert(QString::number(day), text);
+        days.insert(dayKey(day), text);
     writeDayMap(employeeId, days);
     return true;
 }
@@ -172,8 +184,8 @@ void WorkSchedule::fillEmpty(const QString &employeeId, const QString &shift)
 {
     QVariantMap days = dayMap(employeeId);
     for (int day = 1; day <= daysInMonth(); ++day) {
-        if (variantToText(days.value(QString::number(day))).isEmpty())
-            days.insert(QString::number(day), shift);
+        if (variantToText(days.value(dayKey(day))).isEmpty())
+            days.insert(dayKey(day), shift);
     }
     writeDayMap(employeeId, days);
 }
@@ -184,8 +196,8 @@ void WorkSchedule::fillWeekendsOff(const QString &employeeId)
     for (int day = 1; day <= daysInMonth(); ++day) {
         if (QDate(m_year, m_month, day).dayOfWeek() < 6)
             continue;
-        if (variantToText(days.value(QString::number(day))).isEmpty())
-            days.insert(QString::number(day), kDayOffMark);
+        if (variantToText(days.value(dayKey(day))).isEmpty())
+            days.insert(dayKey(day), kDayOffMark);
     }
     writeDayMap(employeeId, days);
 }
@@ -216,7 +228,7 @@ QVariantList WorkSchedule::scheduleDays(const QString &employeeId) const
     const QVariantMap days = dayMap(employeeId);
     for (int day = 1; day <= daysInMonth(); ++day) {
         const QDate date(m_year, m_month, day);
-        const QString value = variantToText(days.value(QString::number(day)));
+        const QString value = variantToText(days.value(dayKey(day)));
         out.append(QVariantMap{
             {QStringLiteral("day"), day},
             {QStringLiteral("label"), QStringLiteral("%1 %2").arg(day).arg(QString::fromUtf8(kWeekdays[date.dayOfWeek() - 1]))},
@@ -233,7 +245,7 @@ int WorkSchedule::hours(const QString &employeeId, int fromDay, int toDay) const
     const QVariantMap days = dayMap(employeeId);
     int total = 0;
     for (int day = fromDay; day <= qMin(toDay, daysInMonth()); ++day)
-        total += shiftHours(variantToText(days.value(QString::number(day))));
+        total += shiftHours(variantToText(days.value(dayKey(day))));
     return total;
 }
 
@@ -242,7 +254,7 @@ int WorkSchedule::filledDays(const QString &employeeId) const
     const QVariantMap days = dayMap(employeeId);
     int count = 0;
     for (int day = 1; day <= daysInMonth(); ++day) {
-        if (!variantToText(days.value(QString::number(day))).isEmpty())
+        if (!variantToText(days.value(dayKey(day))).isEmpty())
             ++count;
     }
     return count;
@@ -262,12 +274,15 @@ QVariantList WorkSchedule::commonHalf(const QVariantList &records, bool firstHal
         const QVariantMap days = dayMap(id);
         QVariantList filled;
         int worked = 0;
+        int hoursTotal = 0;
         for (int day = from; day <= to; ++day) {
-            const QString value = variantToText(days.value(QString::number(day)));
+            const QString value = variantToText(days.value(dayKey(day)));
             if (value.isEmpty())
                 continue;
             filled.append(day);
-            if (shiftHours(value) > 0)
+            const int dayHours = shiftHours(value);
+            hoursTotal += dayHours;
+            if (dayHours > 0)
                 ++worked;
         }
         if (filled.isEmpty())
@@ -278,7 +293,7 @@ QVariantList WorkSchedule::commonHalf(const QVariantList &records, bool firstHal
             {QStringLiteral("days"), filled},
             {QStringLiteral("filledDays"), filled.size()},
             {QStringLiteral("workedDays"), worked},
-            {QStringLiteral("hours"), hours(id, from, to)},
+            {QStringLiteral("hours"), hoursTotal},
         };
         if (figures) {
             const QVariantMap extra = figures(id, QDate(m_year, m_month, from), QDate(m_year, m_month, to));
