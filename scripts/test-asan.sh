@@ -18,5 +18,9 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:detect_stack_use_after_retu
 export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export QT_QPA_PLATFORM=offscreen
+# QTest's own watchdog (5 minutes per test function) is a hang detector; the
+# sanitizers make everything several times slower, so it gets the same margin
+# as ctest's time limits.
+export QTEST_FUNCTION_TIMEOUT=${QTEST_FUNCTION_TIMEOUT:-2400000}
 # The soak measures memory and speed, which the sanitizers distort; it runs in `make test`.
 cd "$build" && nice -n 10 ctest --output-on-failure --timeout 900 -LE soak "$@"
