@@ -27,21 +27,6 @@ QString displayShift(const QString &id, const QString &stored, const WorkSchedul
 
 } // namespace
 
-bool EmployeeViewList::lessThan(const QVariantMap &a, const QVariantMap &b)
-{
-    bool aNumeric = false;
-    bool bNumeric = false;
-    const qlonglong aId = a.value(QStringLiteral("id")).toString().toLongLong(&aNumeric);
-    const qlonglong bId = b.value(QStringLiteral("id")).toString().toLongLong(&bNumeric);
-    if (aNumeric && bNumeric && aId != bId)
-        return aId < bId;
-    const int aOrder = a.value(QStringLiteral("sortOrder")).toInt();
-    const int bOrder = b.value(QStringLiteral("sortOrder")).toInt();
-    if (aOrder >= 1 && bOrder >= 1 && aOrder != bOrder)
-        return aOrder < bOrder;
-    return a.value(QStringLiteral("name")).toString().toLower() < b.value(QStringLiteral("name")).toString().toLower();
-}
-
 QVariantList EmployeeViewList::build(const EmployeeRecords &records, const ActiveStaffState &active,
                                      const QString &activeEmployeeId, const QString &activeCutterId,
                                      const WorkSchedule &schedule, const QDateTime &now)
@@ -81,9 +66,37 @@ QVariantList EmployeeViewList::build(const EmployeeRecords &records, const Activ
                                               role.isEmpty() ? QStringLiteral("без роли") : role)},
         });
     }
-    std::stable_sort(views.begin(), views.end(), &EmployeeViewList::lessThan);
+    // Numeric ids in number order, then the given sort order, then names; each
+    // view's keys are read once, not in every comparison.
+    struct Keyed
+    {
+        bool numeric = false;
+        qlonglong id = 0;
+        int order = 0;
+        QString name;
+        qsizetype index = 0;
+    };
+    QList<Keyed> keyed;
+    keyed.reserve(views.size());
+    for (qsizetype i = 0; i < views.size(); ++i) {
+        const QVariantMap &view = views.at(i);
+        Keyed key;
+        key.id = view.value(QStringLiteral("id")).toString().toLongLong(&key.numeric);
+        key.order = view.value(QStringLiteral("sortOrder")).toInt();
+        key.name = view.value(QStringLiteral("name")).toString().toLower();
+        key.index = i;
+        keyed.append(std::move(key));
+    }
+    std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed &a, const Keyed &b) {
+        if (a.numeric && b.numeric && a.id != b.id)
+            return a.id < b.id;
+        if (a.order >= 1 && b.order >= 1 && a.order != b.order)
+            return a.order < b.order;
+        return a.name < b.name;
+    });
     QVariantList out;
-    for (const QVariantMap &view : std::as_const(views))
-        out.append(view);
+    out.reserve(keyed.size());
+    for (const Keyed &key : std::as_const(keyed))
+        out.append(views.at(key.index));
     return out;
 }

@@ -19,5 +19,4 @@ public:
     static QVariantList build(const EmployeeRecords &records, const ActiveStaffState &active,
                               const QString &activeEmployeeId, const QString &activeCutterId,
                               const WorkSchedule &schedule, const QDateTime &now);
-    static bool lessThan(const QVariantMap &a, const QVariantMap &b);
 };
