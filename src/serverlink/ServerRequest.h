@@ -120,8 +120,9 @@ struct ServerReplyOptions
     // as a failure (ServerReply::tooLarge).
     qint64 maxBodyBytes = kDefaultMaxBodyBytes;
     // False: only the transport fields and the body are read; the caller parses
-    // the body elsewhere (parseServerReplyBody, any thread) and then calls
-    // judgeServerReply on the main thread. For bodies too big to parse there.
+    // the body elsewhere (parseServerReplyBody or a reader of its own, any thread),
+    // fills isJson, isObject and object, and then calls judgeServerReply on the
+    // main thread. For bodies too big to parse there.
     bool parseBody = true;
 };
 
