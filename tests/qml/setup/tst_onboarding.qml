@@ -39,30 +39,6 @@ TestCase {
         shell = null
     }
 
-    function test_stepSync_data() {
-        return [
-            { tag: "connected, greeting moves to folders", connected: true, start: 0, expected: 3 },
-            { tag: "connected, mode choice moves to folders", connected: true, start: 1, expected: 3 },
-            { tag: "connected, connection moves to folders", connected: true, start: 2, expected: 3 },
-            { tag: "connected, devices stay", connected: true, start: 4, expected: 4 },
-            { tag: "connected, final check stays", connected: true, start: 6, expected: 6 },
-            { tag: "not connected, greeting stays", connected: false, start: 0, expected: 0 },
-            { tag: "not connected, connection stays", connected: false, start: 2, expected: 2 },
-            { tag: "not connected, folders go back", connected: false, start: 3, expected: 2 },
-            { tag: "not connected, final check goes back", connected: false, start: 6, expected: 2 }
-        ]
-    }
-
-    function test_stepSync(data) {
-        if (data.connected)
-            Reset.connect(appSettings)
-        verify(appSettings.onboardingRequired)
-        createPage(data.start)
-        shell.onboardingStep = data.start
-        page.syncOnboardingStepFromState()
-        compare(shell.onboardingStep, data.expected)
-    }
-
     function test_connectedInstallationOpensAtFolders() {
         Reset.connect(appSettings)
         createPage(0)
@@ -220,16 +196,6 @@ TestCase {
         compare(toast.title, "Первичная настройка завершена")
         compare(toast.message, "Клиент готов к работе. Вы можете входить в приложение.")
         compare(toast.timeoutMs, 5200)
-    }
-
-    function test_everyStepShowsWithoutWarnings() {
-        Reset.connect(appSettings)
-        createPage(3)
-        for (var step = 0; step <= 6; ++step) {
-            shell.onboardingStep = step
-            wait(20)
-            compare(page.step, step)
-        }
     }
 
     // Text typed but not yet confirmed still reaches the settings when the button is pressed.

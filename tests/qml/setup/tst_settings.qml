@@ -90,11 +90,9 @@ TestCase {
 
     function test_cutterPayload_data() {
         return [
-            { tag: "cutter 1", number: 1, expected: "CUTTER:1" },
             { tag: "cutter 2", number: 2, expected: "CUTTER:2" },
             { tag: "cutter 12", number: 12, expected: "CUTTER:12" },
             { tag: "zero", number: 0, expected: "CUTTER:1" },
-            { tag: "negative", number: -2, expected: "CUTTER:1" },
             { tag: "fraction", number: 2.5, expected: "CUTTER:1" },
             { tag: "text", number: "два", expected: "CUTTER:1" }
         ]
@@ -149,13 +147,6 @@ TestCase {
 
     function test_machinePathState(data) {
         compare(page.machinePathState(data.path, data.exists), data.expected)
-    }
-
-    function test_fboFolderFromSettingsPage() {
-        page.setFboFolder("/srv/fbo")
-        compare(appSettings.warehousePath, "/srv/fbo")
-        compare(appSettings.ymPath, "/srv/fbo")
-        compare(appSettings.uidSearchRoot1, "/srv/fbo")
     }
 
     // A saved port the machine no longer lists stays visible; the first row means no port.
