@@ -158,8 +158,7 @@ private Q_SLOTS:
             QSignalSpy errors(&identity, &ServerIdentityService::lastErrorChanged);
             identity.refreshClientConfig();
             QTRY_VERIFY_WITH_TIMEOUT(!identity.busy(), 60000);
-            QCOMPARE(identity.lastError(),
-                     QStringLiteral("Синхронизация конфигурации не выполнена: %1")
+            QCOMPARE(identity.lastError(), QStringLiteral("Синхронизация конфигурации не выполнена: %1")
                          .arg(describeTooLargeBody(kDefaultMaxBodyBytes)));
         }
         sampler.stop();
@@ -191,8 +190,7 @@ private Q_SLOTS:
             const QByteArray lower = head.toLower();
             QVERIFY2(!lower.contains("x-api-key") && !lower.contains("authorization")
                          && !lower.contains("x-tenant-id") && !lower.contains("x-device-id")
-                         && !lower.contains("vorn-demo-key"),
-                     head.constData());
+                         && !lower.contains("vorn-demo-key"), head.constData());
         }
         QCOMPARE(elsewhere.requests.size(), 0);
 
@@ -236,39 +234,7 @@ private Q_SLOTS:
         QVERIFY(!journal.contains("sk-live-0123456789abcdef"));
         QVERIFY(!journal.contains("0123456789abcdef"));
         for (int row = 0; row < box.eventLog.rowCount(); ++row)
-            QVERIFY(!box.eventLog.data(box.eventLog.index(row)).toString().contains(QStringLiteral("0123456789")));
-    }
-
-    void blockingJsonWithoutMessageUsesTheStandardWording_data()
-    {
-        QTest::addColumn<QByteArray>("body");
-        QTest::addColumn<QString>("notice");
-        QTest::addRow("tenant blocked") << QByteArray(R"({"ok":false,"error":"tenant_blocked"})")
-                                        << QStringLiteral("Клиент заблокирован Администратором Ворна.");
-        QTest::addRow("device blocked") << QByteArray(R"({"error":"DEVICE_BLOCKED","data":{"x":1}})")
-                                        << QStringLiteral("Это устройство заблокировано в Ворне.");
-        QTest::addRow("message wins") << QByteArray(R"({"error":"tenant_blocked","message":"Оплата"})")
-                                      << QStringLiteral("Оплата");
-        QTest::addRow("plain text is the message") << QByteArray("Доступ закрыт") << QStringLiteral("Доступ закрыт");
-        QTest::addRow("JSON array is no message") << QByteArray(R"(["blocked"])") << QString();
-    }
-
-    void blockingJsonWithoutMessageUsesTheStandardWording()
-    {
-        QFETCH(QByteArray, body);
-        QFETCH(QString, notice);
-        ServerLinkSandbox box;
-        box.setUpDemoDevice();
-        LoopbackHttpStub stub;
-        box.settings->setServerUrl(stub.url());
-        stub.status = 403;
-        stub.body = body;
-
-        HeartbeatSender heartbeat(box.settings.get());
-        QSignalSpy replied(&heartbeat, &HeartbeatSender::replied);
-        heartbeat.sendHeartbeat();
-        QVERIFY(replied.wait(10000));
-        QCOMPARE(box.settings->serviceBlockNotice(), notice);
+            QVERIFY(!box.eventLog.data(box.eventLog.index(row)).toString().contains("0123456789"));
     }
 };
 
