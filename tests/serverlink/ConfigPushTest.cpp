@@ -15,16 +15,14 @@ private:
     {
         QStringList types;
         for (const QJsonValue &entry : box.requests(QStringLiteral("/api/client-event")))
-            types << entry.toObject().value(QStringLiteral("body")).toObject()
-                         .value(QStringLiteral("event_type")).toString();
+            types << entry.toObject().value("body").toObject().value("event_type").toString();
         return types;
     }
 
 private Q_SLOTS:
     void catalogueItems()
     {
-        QCOMPARE(ScriptEntries::slug(QStringLiteral("  Выгрузка WB: Этикетки__v2!  ")),
-                 QStringLiteral("wb_v2"));
+        QCOMPARE(ScriptEntries::slug(QStringLiteral("  Выгрузка WB: Этикетки__v2!  ")), QStringLiteral("wb_v2"));
         QCOMPARE(ScriptEntries::slug(QStringLiteral("..Rip-Hot.Folder__")), QStringLiteral("rip-hot.folder"));
         QCOMPARE(ScriptEntries::slug(QString(100, u'a')).size(), 80);
 
@@ -39,13 +37,13 @@ private Q_SLOTS:
                  (QJsonObject{{"id", "rip_sync"}, {"title", "Rip Sync"}, {"enabled", false}, {"launch_mode", "manual"},
                               {"arguments", "--fast"}, {"kind", "custom"}, {"filename", "rip_sync.py"}}));
         // An explicit id goes out as the slug the machine's bindings are keyed by.
-        QCOMPARE(items.at(1).toObject().value(QStringLiteral("id")).toString(), QStringLiteral("count_job"));
-        QCOMPARE(items.at(1).toObject().value(QStringLiteral("id")).toString(),
+        QCOMPARE(items.at(1).toObject().value("id").toString(), QStringLiteral("count_job"));
+        QCOMPARE(items.at(1).toObject().value("id").toString(),
                  ScriptEntries::buildBindings({QVariantMap{{"name", "Счёт"}, {"script_id", " Count Job "}}}).firstKey());
-        QCOMPARE(items.at(1).toObject().value(QStringLiteral("filename")).toString(), QStringLiteral("c.py"));
-        QCOMPARE(items.at(2).toObject().value(QStringLiteral("id")).toString(), QStringLiteral("script_3"));
-        QCOMPARE(items.at(2).toObject().value(QStringLiteral("title")).toString(), QStringLiteral("Скрипт 3"));
-        QCOMPARE(items.at(2).toObject().value(QStringLiteral("launch_mode")).toString(), QStringLiteral("auto"));
+        QCOMPARE(items.at(1).toObject().value("filename").toString(), QStringLiteral("c.py"));
+        QCOMPARE(items.at(2).toObject().value("id").toString(), QStringLiteral("script_3"));
+        QCOMPARE(items.at(2).toObject().value("title").toString(), QStringLiteral("Скрипт 3"));
+        QCOMPARE(items.at(2).toObject().value("launch_mode").toString(), QStringLiteral("auto"));
     }
 
     void serverSentCollectionsAreNotPushedBack()
@@ -73,8 +71,7 @@ private Q_SLOTS:
         QCOMPARE(sentTypes(box), (QStringList{"consumable_tabs_replace", "settings_replace"}));
         QCOMPARE(box.requests(QStringLiteral("/api/client-event")).first().toObject().value("body").toObject()
                      .value("payload").toObject().value("consumableTabs").toArray().first().toObject()
-                     .value("title").toString(),
-                 QStringLiteral("Местная"));
+                     .value("title").toString(), QStringLiteral("Местная"));
     }
 
     void sendsOnlyChangedCollections()
@@ -94,14 +91,14 @@ private Q_SLOTS:
         QVERIFY(finished.wait(10000));
         QCOMPARE(sentTypes(box), QStringList{QStringLiteral("qr_wall_bindings_replace")});
         const QJsonObject payload = box.requests(QStringLiteral("/api/client-event")).first().toObject()
-                                        .value(QStringLiteral("body")).toObject().value(QStringLiteral("payload")).toObject();
-        const QJsonObject binding = payload.value(QStringLiteral("wallBindings")).toArray().first().toObject();
+                                        .value("body").toObject().value("payload").toObject();
+        const QJsonObject binding = payload.value("wallBindings").toArray().first().toObject();
         const QString wallPayload = box.settings->wallBindingPayload(0);
-        QCOMPARE(binding.value(QStringLiteral("payload")).toString(), wallPayload);
-        QCOMPARE(binding.value(QStringLiteral("qr_payload")).toString(), wallPayload);
-        QCOMPARE(binding.value(QStringLiteral("qr")).toString(), QStringLiteral("VORN_WALL:") + wallPayload);
+        QCOMPARE(binding.value("payload").toString(), wallPayload);
+        QCOMPARE(binding.value("qr_payload").toString(), wallPayload);
+        QCOMPARE(binding.value("qr").toString(), QStringLiteral("VORN_WALL:") + wallPayload);
         QVERIFY(box.hasLogEntry(QStringLiteral("QR стены: привязки отправлены на сервер.")));
-        QCOMPARE(box.demoTenant().config.value(QStringLiteral("wallBindings")).toArray().size(), 1);
+        QCOMPARE(box.demoTenant().config.value("wallBindings").toArray().size(), 1);
 
         push.run();
         box.requestsSoFar();
@@ -115,8 +112,8 @@ private Q_SLOTS:
         types.sort();
         QCOMPARE(types, (QStringList{QStringLiteral("consumable_tabs_replace"),
                                      QStringLiteral("qr_wall_bindings_replace")}));
-        QCOMPARE(box.demoTenant().config.value(QStringLiteral("consumableTabs")).toArray().first().toObject()
-                     .value(QStringLiteral("title")).toString(), QStringLiteral("Краски"));
+        QCOMPARE(box.demoTenant().config.value("consumableTabs").toArray().first().toObject()
+                     .value("title").toString(), QStringLiteral("Краски"));
         QVERIFY(box.hasLogEntry(QStringLiteral("Расходники: схема вкладок отправлена на сервер.")));
     }
 
@@ -147,8 +144,8 @@ private Q_SLOTS:
         QCOMPARE(finished.last().at(1).toBool(), true);
         QVERIFY(box.hasLogEntry(QStringLiteral("Скрипты: каталог отправлен на сервер.")));
         QCOMPARE(sentTypes(box), QStringList(3, QStringLiteral("settings_replace")));
-        const QJsonArray catalog = box.demoTenant().config.value(QStringLiteral("scripts_catalog")).toArray();
-        QCOMPARE(catalog.last().toObject().value(QStringLiteral("title")).toString(), QStringLiteral("Новый скрипт"));
+        const QJsonArray catalog = box.demoTenant().config.value("scripts_catalog").toArray();
+        QCOMPARE(catalog.last().toObject().value("title").toString(), QStringLiteral("Новый скрипт"));
 
         // Undelivered: the network layer's words, and sent again next time.
         const QString before = push.lastSent(ConfigPushService::ScriptsCatalog);

@@ -60,17 +60,17 @@ private Q_SLOTS:
 
         Answer a = call(server, "GET", QStringLiteral("/api/client-notices?tenant_id=demo"));
         QCOMPARE(a.status, 401);
-        QCOMPARE(a.json.value(QStringLiteral("ok")).toBool(true), false);
-        QCOMPARE(a.json.value(QStringLiteral("error")).toString(), QStringLiteral("unauthorized"));
+        QCOMPARE(a.json.value("ok").toBool(true), false);
+        QCOMPARE(a.json.value("error").toString(), QStringLiteral("unauthorized"));
         QCOMPARE(call(server, "GET", QStringLiteral("/api/client-notices"), {}, "nope").status, 401);
 
         a = call(server, "GET", QStringLiteral("/api/client-notices"), {}, {}, {{"Authorization", "Bearer " + key}});
         QCOMPARE(a.status, 200);
-        QCOMPARE(a.json.value(QStringLiteral("items")).toArray().size(), 2);
+        QCOMPARE(a.json.value("items").toArray().size(), 2);
 
         a = call(server, "GET", QStringLiteral("/api/client-notices"), {}, key, {{"X-Tenant-Id", "other"}});
         QCOMPARE(a.status, 403);
-        QCOMPARE(a.json.value(QStringLiteral("error")).toString(), QStringLiteral("forbidden"));
+        QCOMPARE(a.json.value("error").toString(), QStringLiteral("forbidden"));
 
         // Blocked tenant and device, switched through the development endpoint.
         QCOMPARE(call(server, "POST", QStringLiteral("/__dev/tenant"),
@@ -78,14 +78,14 @@ private Q_SLOTS:
                      .status, 200);
         a = call(server, "GET", QStringLiteral("/api/client-config?device_id=demo-pc"), {}, key);
         QCOMPARE(a.status, 403);
-        QCOMPARE(a.json.value(QStringLiteral("error")).toString(), QStringLiteral("device_blocked"));
+        QCOMPARE(a.json.value("error").toString(), QStringLiteral("device_blocked"));
         call(server, "POST", QStringLiteral("/__dev/tenant"), json({{"tenant_id", "demo"}, {"blocked", true}}));
         a = call(server, "GET", QStringLiteral("/api/client-snapshot"), {}, key);
-        QCOMPARE(a.json.value(QStringLiteral("error")).toString(), QStringLiteral("tenant_blocked"));
+        QCOMPARE(a.json.value("error").toString(), QStringLiteral("tenant_blocked"));
 
         // The version endpoint is open; onboarding checks the key itself.
         QCOMPARE(call(server, "GET", QStringLiteral("/api/version?channel=stable")).json
-                     .value(QStringLiteral("version")).toString(), QStringLiteral("2.0.1.18"));
+                     .value("version").toString(), QStringLiteral("2.0.1.18"));
         a = call(server, "POST", QStringLiteral("/api/device-register"),
                  json({{"tenant_id", "demo"}, {"api_key", "wrong"}, {"device_id", "x"}}));
         QCOMPARE(a.status, 401);
@@ -98,57 +98,56 @@ private Q_SLOTS:
         const QByteArray key(Demo::kApiKey);
 
         Answer a = call(server, "GET", QStringLiteral("/api/client-snapshot?refresh=1"), {}, key);
-        QCOMPARE(a.json.value(QStringLiteral("changed")).toBool(), true);
-        const QString revision = a.json.value(QStringLiteral("revision")).toString();
-        const QJsonObject snapshot = a.json.value(QStringLiteral("snapshot")).toObject();
+        QCOMPARE(a.json.value("changed").toBool(), true);
+        const QString revision = a.json.value("revision").toString();
+        const QJsonObject snapshot = a.json.value("snapshot").toObject();
         for (const char *section : {"orders", "employees", "archive", "archive_stats", "bugs", "defects", "boxes",
                                     "consumableTabs"})
             QVERIFY2(snapshot.contains(QLatin1String(section)), section);
-        const QJsonArray orders = snapshot.value(QStringLiteral("orders")).toObject().value(QStringLiteral("items")).toArray();
+        const QJsonArray orders = snapshot.value("orders").toObject().value("items").toArray();
         bool hasCode = false, hasLegacy = false;
         for (const QJsonValue &order : orders) {
             hasCode |= QRegularExpression(QStringLiteral("^P\\d{2}[23456789A-HJ-NP-Z]{7}$"))
-                           .match(order.toObject().value(QStringLiteral("production_code")).toString()).hasMatch();
-            hasLegacy |= order.toObject().value(QStringLiteral("unique_no")).toString().toInt() >= 100;
+                           .match(order.toObject().value("production_code").toString()).hasMatch();
+            hasLegacy |= order.toObject().value("unique_no").toString().toInt() >= 100;
         }
         QVERIFY(hasCode && hasLegacy);
 
         a = call(server, "GET", QStringLiteral("/api/client-snapshot?since_rev=") + revision, {}, key);
         QCOMPARE(a.json, (QJsonObject{{"ok", true}, {"changed", false}, {"revision", revision}}));
         a = call(server, "GET", QStringLiteral("/api/client-snapshot?refresh=1&since_rev=") + revision, {}, key);
-        QCOMPARE(a.json.value(QStringLiteral("changed")).toBool(), true);
+        QCOMPARE(a.json.value("changed").toBool(), true);
 
         // A configuration event changes what later snapshots and client-config return.
         const QJsonArray tabs{QJsonObject{{"id", "tab_x"}, {"title", "Холсты"}, {"mode", "count"}}};
         a = call(server, "POST", QStringLiteral("/api/client-event"),
                  json({{"event_type", "consumable_tabs_replace"}, {"payload", QJsonObject{{"consumableTabs", tabs}}}}), key);
         QCOMPARE(a.status, 200);
-        QCOMPARE(a.json.value(QStringLiteral("result")).toObject().value(QStringLiteral("status")).toString(),
-                 QStringLiteral("ok"));
+        QCOMPARE(a.json.value("result").toObject().value("status").toString(), QStringLiteral("ok"));
         a = call(server, "GET", QStringLiteral("/api/client-snapshot?since_rev=") + revision, {}, key);
-        QCOMPARE(a.json.value(QStringLiteral("changed")).toBool(), true);
-        QVERIFY(a.json.value(QStringLiteral("revision")).toString() != revision);
-        QCOMPARE(a.json.value(QStringLiteral("snapshot")).toObject().value(QStringLiteral("consumableTabs")).toArray(), tabs);
+        QCOMPARE(a.json.value("changed").toBool(), true);
+        QVERIFY(a.json.value("revision").toString() != revision);
+        QCOMPARE(a.json.value("snapshot").toObject().value("consumableTabs").toArray(), tabs);
         QCOMPARE(call(server, "GET", QStringLiteral("/api/client-config"), {}, key).json
-                     .value(QStringLiteral("consumableTabs")).toArray(), tabs);
+                     .value("consumableTabs").toArray(), tabs);
         // The same tabs again leave the revision alone.
-        const QString after = a.json.value(QStringLiteral("revision")).toString();
+        const QString after = a.json.value("revision").toString();
         call(server, "POST", QStringLiteral("/api/client-event"),
              json({{"event_type", "consumable_tabs_replace"}, {"payload", QJsonObject{{"consumableTabs", tabs}}}}), key);
         QCOMPARE(call(server, "GET", QStringLiteral("/api/client-snapshot?since_rev=") + after, {}, key).json
-                     .value(QStringLiteral("changed")).toBool(), false);
+                     .value("changed").toBool(), false);
 
         call(server, "POST", QStringLiteral("/api/client-event"),
              json({{"event_type", "settings_replace"}, {"payload", QJsonObject{{"help_sections", QJsonArray{}}}}}), key);
         a = call(server, "POST", QStringLiteral("/api/client-event"),
                  json({{"event_type", "order_scan"}, {"payload", QJsonObject{{"raw", "P01ABCDEFG"}}}}), key);
-        QCOMPARE(a.json.value(QStringLiteral("ok")).toBool(), true);
+        QCOMPARE(a.json.value("ok").toBool(), true);
         QCOMPARE(call(server, "POST", QStringLiteral("/api/client-event"), json({{"payload", QJsonObject{}}}), key).status, 400);
 
         const QJsonArray events = server.store().tenantById(QStringLiteral("demo"))->events;
         QCOMPARE(events.size(), 4);
-        QCOMPARE(events.last().toObject().value(QStringLiteral("event_type")).toString(), QStringLiteral("order_scan"));
-        QVERIFY(server.store().tenantById(QStringLiteral("demo"))->config.value(QStringLiteral("help_sections")).toArray().isEmpty());
+        QCOMPARE(events.last().toObject().value("event_type").toString(), QStringLiteral("order_scan"));
+        QVERIFY(server.store().tenantById(QStringLiteral("demo"))->config.value("help_sections").toArray().isEmpty());
     }
 
     void faultSwitchesAndJournal()
@@ -183,23 +182,22 @@ private Q_SLOTS:
         QVERIFY(a.error != QNetworkReply::NoError);
 
         QCOMPARE(call(server, "POST", QStringLiteral("/__dev/faults/clear"), "{}").status, 200);
-        QCOMPARE(call(server, "GET", QStringLiteral("/__dev/faults")).json.value(QStringLiteral("faults")).toArray().size(), 0);
+        QCOMPARE(call(server, "GET", QStringLiteral("/__dev/faults")).json.value("faults").toArray().size(), 0);
 
         // The journal holds method, path, query, headers and the JSON body; /__dev/ is not journaled.
         call(server, "GET", QStringLiteral("/api/client-notices?tenant_id=demo"), {}, key);
         const QJsonArray items = call(server, "GET", QStringLiteral("/__dev/journal?path=/api/client-notices"))
-                                     .json.value(QStringLiteral("items")).toArray();
+                                     .json.value("items").toArray();
         QCOMPARE(items.size(), 1);
         const QJsonObject entry = items.first().toObject();
-        QCOMPARE(entry.value(QStringLiteral("method")).toString(), QStringLiteral("GET"));
-        QCOMPARE(entry.value(QStringLiteral("query")).toObject(), (QJsonObject{{"tenant_id", "demo"}}));
-        QCOMPARE(entry.value(QStringLiteral("headers")).toObject().value(QStringLiteral("x-api-key")).toString(),
-                 QString::fromLatin1(key));
-        QCOMPARE(entry.value(QStringLiteral("status")).toInt(), 200);
-        const QJsonArray all = call(server, "GET", QStringLiteral("/__dev/journal")).json.value(QStringLiteral("items")).toArray();
+        QCOMPARE(entry.value("method").toString(), QStringLiteral("GET"));
+        QCOMPARE(entry.value("query").toObject(), (QJsonObject{{"tenant_id", "demo"}}));
+        QCOMPARE(entry.value("headers").toObject().value("x-api-key").toString(), QString::fromLatin1(key));
+        QCOMPARE(entry.value("status").toInt(), 200);
+        const QJsonArray all = call(server, "GET", QStringLiteral("/__dev/journal")).json.value("items").toArray();
         for (const QJsonValue &e : all)
-            QVERIFY(!e.toObject().value(QStringLiteral("path")).toString().startsWith(QStringLiteral("/__dev")));
-        QCOMPARE(all.first().toObject().value(QStringLiteral("body")).toObject().value(QStringLiteral("items")).toArray().size(), 1);
+            QVERIFY(!e.toObject().value("path").toString().startsWith(QStringLiteral("/__dev")));
+        QCOMPARE(all.first().toObject().value("body").toObject().value("items").toArray().size(), 1);
 
         call(server, "POST", QStringLiteral("/__dev/reset"));
         QCOMPARE(server.journal().size(), 0);
@@ -223,7 +221,7 @@ private Q_SLOTS:
              json({{"path", "/api/client-*"}, {"status", 502}, {"rate", 0}}));
         for (int i = 0; i < 5; ++i)
             QCOMPARE(call(server, "GET", QStringLiteral("/api/client-notices"), {}, key).status, 200);
-        QCOMPARE(call(server, "GET", QStringLiteral("/__dev/faults")).json.value(QStringLiteral("faults")).toArray().size(), 1);
+        QCOMPARE(call(server, "GET", QStringLiteral("/__dev/faults")).json.value("faults").toArray().size(), 1);
 
         // A half rate hits some of many requests and spares some.
         call(server, "POST", QStringLiteral("/__dev/faults"),
@@ -253,12 +251,12 @@ private Q_SLOTS:
 
         Answer a = call(server, "POST", QStringLiteral("/api/client-event"), "{not json", key);
         QCOMPARE(a.status, 400);
-        QCOMPARE(a.json.value(QStringLiteral("error")).toString(), QStringLiteral("bad_json"));
+        QCOMPARE(a.json.value("error").toString(), QStringLiteral("bad_json"));
         QCOMPARE(call(server, "POST", QStringLiteral("/api/client-event"), "[1,2]", key).status, 400);
 
         a = call(server, "POST", QStringLiteral("/api/client-event"), QByteArray(DevServer::kMaxBodyBytes + 1, 'x'), key);
         QCOMPARE(a.status, 413);
-        QCOMPARE(a.json.value(QStringLiteral("ok")).toBool(true), false);
+        QCOMPARE(a.json.value("ok").toBool(true), false);
 
         QCOMPARE(call(server, "GET", QStringLiteral("/api/nothing-here")).status, 404);
         QCOMPARE(call(server, "DELETE", QStringLiteral("/api/heartbeat"), {}, key).status, 405);
@@ -267,7 +265,7 @@ private Q_SLOTS:
                         [](DevRequest &) -> DevResponse { throw std::runtime_error("boom"); });
         a = call(server, "GET", QStringLiteral("/api/explode"));
         QCOMPARE(a.status, 500);
-        QCOMPARE(a.json.value(QStringLiteral("error")).toString(), QStringLiteral("server_error"));
+        QCOMPARE(a.json.value("error").toString(), QStringLiteral("server_error"));
 
         // 200 simultaneous connections, each answered.
         const QByteArray request = "GET /api/version?channel=stable HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
@@ -304,11 +302,10 @@ private Q_SLOTS:
                                   json({{"display_name", "Мастерская Север"}, {"device_id", "pc-1"},
                                         {"device_name", "Печать"}}));
             QCOMPARE(a.status, 201);
-            tenantId = a.json.value(QStringLiteral("tenant_id")).toString();
+            tenantId = a.json.value("tenant_id").toString();
             QVERIFY(!tenantId.isEmpty());
-            QVERIFY(!a.json.value(QStringLiteral("api_key")).toString().isEmpty());
-            QCOMPARE(a.json.value(QStringLiteral("device")).toObject().value(QStringLiteral("id")).toString(),
-                     QStringLiteral("pc-1"));
+            QVERIFY(!a.json.value("api_key").toString().isEmpty());
+            QCOMPARE(a.json.value("device").toObject().value("id").toString(), QStringLiteral("pc-1"));
             QCOMPARE(call(server, "POST", QStringLiteral("/api/bootstrap"), json({{"tenant_id", tenantId}})).status, 409);
         }
         DevServer reloaded;

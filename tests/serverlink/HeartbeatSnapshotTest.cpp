@@ -44,30 +44,29 @@ private Q_SLOTS:
         const QJsonArray sent = box.requests(QStringLiteral("/api/heartbeat"));
         QCOMPARE(sent.size(), 1);
         const QJsonObject entry = sent.first().toObject();
-        QCOMPARE(entry.value(QStringLiteral("method")).toString(), QStringLiteral("POST"));
-        const QJsonObject body = entry.value(QStringLiteral("body")).toObject();
-        QCOMPARE(body.value(QStringLiteral("tenant_id")).toString(), QStringLiteral("demo"));
-        QCOMPARE(body.value(QStringLiteral("client_id")).toString(), QStringLiteral("desktop"));
-        const QJsonArray items = body.value(QStringLiteral("items")).toArray();
+        QCOMPARE(entry.value("method").toString(), QStringLiteral("POST"));
+        const QJsonObject body = entry.value("body").toObject();
+        QCOMPARE(body.value("tenant_id").toString(), QStringLiteral("demo"));
+        QCOMPARE(body.value("client_id").toString(), QStringLiteral("desktop"));
+        const QJsonArray items = body.value("items").toArray();
         QCOMPARE(items.size(), 1);
         const QJsonObject event = items.first().toObject();
-        QCOMPARE(event.value(QStringLiteral("source")).toString(), QStringLiteral("vornclient"));
-        QCOMPARE(event.value(QStringLiteral("event")).toString(), QStringLiteral("client_heartbeat"));
-        QVERIFY(event.value(QStringLiteral("ts")).toString().endsWith(u'Z'));
-        const QJsonObject payload = event.value(QStringLiteral("payload")).toObject();
-        QCOMPARE(payload.value(QStringLiteral("app_version")).toString(), QStringLiteral("2.0.1.18"));
-        QCOMPARE(payload.value(QStringLiteral("device_id")).toString(), QStringLiteral("demo-pc"));
-        QCOMPARE(payload.value(QStringLiteral("pending")).toObject(),
-                 (QJsonObject{{"consumables", 4}, {"print_archive", 0}}));
-        QCOMPARE(payload.value(QStringLiteral("scanner_running")).toBool(), true);
-        QCOMPARE(payload.value(QStringLiteral("scanner3_running")).toBool(), false);
-        QVERIFY(payload.contains(QStringLiteral("scanner6_running")));
-        QCOMPARE(payload.value(QStringLiteral("rfid_running")).toBool(), true);
-        const QJsonArray scanners = payload.value(QStringLiteral("scanners")).toArray();
+        QCOMPARE(event.value("source").toString(), QStringLiteral("vornclient"));
+        QCOMPARE(event.value("event").toString(), QStringLiteral("client_heartbeat"));
+        QVERIFY(event.value("ts").toString().endsWith(u'Z'));
+        const QJsonObject payload = event.value("payload").toObject();
+        QCOMPARE(payload.value("app_version").toString(), QStringLiteral("2.0.1.18"));
+        QCOMPARE(payload.value("device_id").toString(), QStringLiteral("demo-pc"));
+        QCOMPARE(payload.value("pending").toObject(), (QJsonObject{{"consumables", 4}, {"print_archive", 0}}));
+        QCOMPARE(payload.value("scanner_running").toBool(), true);
+        QCOMPARE(payload.value("scanner3_running").toBool(), false);
+        QVERIFY(payload.contains("scanner6_running"));
+        QCOMPARE(payload.value("rfid_running").toBool(), true);
+        const QJsonArray scanners = payload.value("scanners").toArray();
         QCOMPARE(scanners.size(), 6);
         QCOMPARE(scanners.at(2).toObject(), (QJsonObject{{"index", 3}, {"running", false}, {"configured", true}}));
         QCOMPARE(scanners.at(1).toObject(), (QJsonObject{{"index", 2}, {"running", false}, {"configured", false}}));
-        QCOMPARE(scanners.at(5).toObject().value(QStringLiteral("index")).toInt(), 6);
+        QCOMPARE(scanners.at(5).toObject().value("index").toInt(), 6);
         QCOMPARE(box.demoTenant().device(QStringLiteral("demo-pc"))->heartbeats, 1);
     }
 
@@ -114,20 +113,19 @@ private Q_SLOTS:
         QVERIFY(orderItems.isCut());
         QVERIFY(!orderItems.items().isEmpty());
         const QJsonObject root = orderItems.withItems(ready.first().first().toJsonObject());
-        QVERIFY(root.value(QStringLiteral("snapshot")).toObject().contains(QStringLiteral("orders")));
+        QVERIFY(root.value("snapshot").toObject().contains("orders"));
         QCOMPARE(sync.revision(), QStringLiteral("1"));
         QCOMPARE(sync.status(), QStringLiteral("Синхронизация: данные обновлены"));
 
         const QJsonArray requests = box.requests(QStringLiteral("/api/client-snapshot"));
         QCOMPARE(requests.size(), 1);
-        QCOMPARE(requests.first().toObject().value(QStringLiteral("query")).toObject(),
-                 (QJsonObject{{"refresh", "1"}}));
+        QCOMPARE(requests.first().toObject().value("query").toObject(), (QJsonObject{{"refresh", "1"}}));
         // Stored as it came: with the orders' items, which the signal carries beside the root.
         QCOMPARE(readJsonObjectFile(sync.cachePath()), root);
         const QJsonObject meta = readJsonObjectFile(sync.metaPath());
-        QCOMPARE(meta.value(QStringLiteral("schema")).toString(), QStringLiteral("dashboard_archive_stats_v2"));
-        QCOMPARE(meta.value(QStringLiteral("revision")).toString(), QStringLiteral("1"));
-        QVERIFY(!meta.value(QStringLiteral("saved_at")).toString().isEmpty());
+        QCOMPARE(meta.value("schema").toString(), QStringLiteral("dashboard_archive_stats_v2"));
+        QCOMPARE(meta.value("revision").toString(), QStringLiteral("1"));
+        QVERIFY(!meta.value("saved_at").toString().isEmpty());
 
         // Same revision: nothing changed, nothing announced.
         sync.refresh();
@@ -135,7 +133,7 @@ private Q_SLOTS:
         QCOMPARE(sync.status(), QStringLiteral("Сервер: изменений нет"));
         QCOMPARE(ready.count(), 1);
         QCOMPARE(box.requests(QStringLiteral("/api/client-snapshot")).last().toObject()
-                     .value(QStringLiteral("query")).toObject(), (QJsonObject{{"since_rev", "1"}}));
+                     .value("query").toObject(), (QJsonObject{{"since_rev", "1"}}));
 
         // "changed": false with a new revision stores it without announcing.
         box.fault({{"path", "/api/client-snapshot"}, {"status", 200}, {"times", 1},
@@ -143,7 +141,7 @@ private Q_SLOTS:
         sync.refresh();
         QVERIFY(QTest::qWaitFor([&] { return !sync.busy(); }, 10000));
         QCOMPARE(sync.revision(), QStringLiteral("42"));
-        QCOMPARE(readJsonObjectFile(sync.metaPath()).value(QStringLiteral("revision")).toString(), QStringLiteral("42"));
+        QCOMPARE(readJsonObjectFile(sync.metaPath()).value("revision").toString(), QStringLiteral("42"));
         QCOMPARE(ready.count(), 1);
 
         // An empty snapshot leaves the cache alone.

@@ -57,11 +57,11 @@ private Q_SLOTS:
         QVERIFY(!service.busy());
 
         const QJsonObject body = box.requests(QStringLiteral("/api/bootstrap")).first()
-                                     .toObject().value(QStringLiteral("body")).toObject();
-        QCOMPARE(body.value(QStringLiteral("display_name")).toString(), QStringLiteral("Новый клиент"));
-        QCOMPARE(body.value(QStringLiteral("app_version")).toString(), QStringLiteral("2.0.1.18"));
-        QCOMPARE(body.value(QStringLiteral("operator_name")).toString(), QStringLiteral("Ирина"));
-        QVERIFY(!body.value(QStringLiteral("device_name")).toString().isEmpty());
+                                     .toObject().value("body").toObject();
+        QCOMPARE(body.value("display_name").toString(), QStringLiteral("Новый клиент"));
+        QCOMPARE(body.value("app_version").toString(), QStringLiteral("2.0.1.18"));
+        QCOMPARE(body.value("operator_name").toString(), QStringLiteral("Ирина"));
+        QVERIFY(!body.value("device_name").toString().isEmpty());
         QCOMPARE(body.keys().size(), 7);
 
         QVERIFY(!box.settings->onboardingRequired());
@@ -69,11 +69,9 @@ private Q_SLOTS:
         QVERIFY(tenant);
         QCOMPARE(box.settings->apiKey(), tenant->apiKey);
         QVERIFY(tenant->device(box.settings->deviceId()));
-        QCOMPARE(service.lastSuccess(),
-                 QStringLiteral("Новая учётная запись создана. tenant_id: %1").arg(tenant->id));
+        QCOMPARE(service.lastSuccess(), QStringLiteral("Новая учётная запись создана. tenant_id: %1").arg(tenant->id));
         QVERIFY(box.hasLogEntry(service.lastSuccess()));
-        QVERIFY(readJsonObjectFile(box.settings->identityCachePath()).value(QStringLiteral("apiKey")).toString()
-                == tenant->apiKey);
+        QVERIFY(readJsonObjectFile(box.settings->identityCachePath()).value("apiKey").toString() == tenant->apiKey);
     }
 
     void connectExistingAndRefresh()
@@ -90,9 +88,9 @@ private Q_SLOTS:
         QVERIFY(completed.wait(10000));
         QCOMPARE(service.lastSuccess(), QStringLiteral("Устройство подключено к tenant demo"));
         const QJsonObject body = box.requests(QStringLiteral("/api/device-register")).first()
-                                     .toObject().value(QStringLiteral("body")).toObject();
-        QCOMPARE(body.value(QStringLiteral("api_key")).toString(), QStringLiteral("vorn-demo-key"));
-        QVERIFY(!body.contains(QStringLiteral("display_name")));
+                                     .toObject().value("body").toObject();
+        QCOMPARE(body.value("api_key").toString(), QStringLiteral("vorn-demo-key"));
+        QVERIFY(!body.contains("display_name"));
         QCOMPARE(box.settings->franchiseName(), QString::fromUtf8(Demo::kTenantName));
         // The tenant's consumable tabs came with the reply.
         QCOMPARE(box.settings->consumableTabTitle(QStringLiteral("tab_boxes")), QStringLiteral("Коробки"));
@@ -102,11 +100,11 @@ private Q_SLOTS:
         QCOMPARE(service.lastSuccess(), QStringLiteral("Конфигурация клиента обновлена"));
         QCOMPARE(completed.count(), 1);
         const QJsonObject query = box.requests(QStringLiteral("/api/client-config")).first()
-                                      .toObject().value(QStringLiteral("query")).toObject();
-        QCOMPARE(query.value(QStringLiteral("tenant_id")).toString(), QStringLiteral("demo"));
-        QCOMPARE(query.value(QStringLiteral("device_id")).toString(), QStringLiteral("ws-7"));
-        QCOMPARE(query.value(QStringLiteral("client_id")).toString(), QStringLiteral("desktop"));
-        QVERIFY(query.contains(QStringLiteral("device_name")));
+                                      .toObject().value("query").toObject();
+        QCOMPARE(query.value("tenant_id").toString(), QStringLiteral("demo"));
+        QCOMPARE(query.value("device_id").toString(), QStringLiteral("ws-7"));
+        QCOMPARE(query.value("client_id").toString(), QStringLiteral("desktop"));
+        QVERIFY(query.contains("device_name"));
     }
 
     void rejectedAndOddReplies()
