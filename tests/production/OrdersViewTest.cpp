@@ -77,6 +77,7 @@ private Q_SLOTS:
         QTest::newRow("orders") << "orders" << "" << QStringList{"wb-1", "wb-3", "wb-5", "wb-7"};
         QTest::newRow("paintings") << "paintings" << "" << QStringList{"oz-2", "ym-4", "oz-6"};
         QTest::newRow("kartiny spelling") << " Kartiny " << "" << QStringList{"oz-2", "ym-4", "oz-6"};
+        QTest::newRow("pictures spelling") << "pictures" << "" << QStringList{"oz-2", "ym-4", "oz-6"};
         QTest::newRow("any other group is orders") << "queue" << "" << QStringList{"wb-1", "wb-3", "wb-5", "wb-7"};
         QTest::newRow("search by uid") << "orders" << " p01abc " << QStringList{"wb-3"};
         QTest::newRow("search by comment") << "orders" << "СРОЧНО" << QStringList{"wb-5"};
