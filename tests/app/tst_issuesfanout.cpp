@@ -6,7 +6,6 @@
 #include "app/ClientServices.h"
 
 #include <QApplication>
-#include <QJsonDocument>
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QtTest>
@@ -39,14 +38,8 @@ private Q_SLOTS:
         // the archive is prepared off the main thread.
         QTRY_VERIFY_WITH_TIMEOUT(dashboard->property("scansDelta").toString() != QStringLiteral("нет данных"), 10000);
 
-        QNetworkAccessManager network;
-        QNetworkRequest request(box.server.baseUrl().resolved(QUrl(QStringLiteral("/__dev/issues"))));
-        request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
-        QNetworkReply *reply = network.post(request, QByteArray(R"({"action":"new_defect"})"));
-        QTRY_VERIFY_WITH_TIMEOUT(reply->isFinished(), 10000);
-        const QJsonObject answer = QJsonDocument::fromJson(reply->readAll()).object();
-        reply->deleteLater();
-        const QString change = answer.value(QStringLiteral("changes")).toArray().first().toString();
+        const QJsonObject answer = box.devPost(QStringLiteral("/__dev/issues"), {{"action", "new_defect"}});
+        const QString change = answer.value("changes").toArray().first().toString();
         QVERIFY2(change.startsWith(QStringLiteral("new_defect DEF-")), qPrintable(change));
 
         QMetaObject::invokeMethod(sync, "refresh");
@@ -59,21 +52,16 @@ private Q_SLOTS:
         // The snapshot that carried the change says so in the devserver's journal.
         int marked = 0;
         for (const QJsonValue &entry : box.requests(QStringLiteral("/api/client-snapshot")))
-            marked += entry.toObject().value(QStringLiteral("outcome")).toString() == QStringLiteral("issues: ") + change;
+            marked += entry.toObject().value("outcome").toString() == QStringLiteral("issues: ") + change;
         QCOMPARE(marked, 1);
     }
 
     void badDriftActionIsRefused()
     {
         ServerLinkSandbox box;
-        QNetworkAccessManager network;
-        QNetworkRequest request(box.server.baseUrl().resolved(QUrl(QStringLiteral("/__dev/issues"))));
-        request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
-        QNetworkReply *reply = network.post(request, QByteArray(R"({"action":"explode"})"));
-        QTRY_VERIFY_WITH_TIMEOUT(reply->isFinished(), 10000);
-        QCOMPARE(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 400);
-        reply->deleteLater();
-        QCOMPARE(box.demoTenant().data.value(QStringLiteral("defects")).toArray().size(), 2);
+        const QJsonObject answer = box.devPost(QStringLiteral("/__dev/issues"), {{"action", "explode"}});
+        QCOMPARE(answer.value("error").toString(), QStringLiteral("bad_action"));
+        QCOMPARE(box.demoTenant().data.value("defects").toArray().size(), 2);
     }
 };
 
