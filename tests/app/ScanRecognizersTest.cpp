@@ -56,7 +56,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("scan");
         QTest::addColumn<QString>("workplace");
         QTest::newRow("cutter 1") << "CUTTER:1" << "cutter_1";
-        QTest::newRow("cutter 2") << "CUTTER:2" << "cutter_2";
         QTest::newRow("cutter 3 keeps its number") << "cutter:3" << "3";
         QTest::newRow("leading zero") << "CUTTER:01" << "cutter_1";
         QTest::newRow("cut and hash") << "CUT#2" << "cutter_2";
@@ -185,7 +184,6 @@ private Q_SLOTS:
         QTest::newRow("1") << "1" << "cutter_1" << "Резак 1";
         QTest::newRow("01") << "01" << "cutter_1" << "Резак 1";
         QTest::newRow("2") << " 2 " << "cutter_2" << "Резак 2";
-        QTest::newRow("02") << "02" << "cutter_2" << "Резак 2";
         QTest::newRow("bare 3 stays") << "3" << "3" << "3";
         QTest::newRow("Cyrillic cutter 2") << "Резак 2" << "cutter_2" << "Резак 2";
         QTest::newRow("id") << "cutter_1" << "cutter_1" << "Резак 1";
@@ -343,8 +341,7 @@ private Q_SLOTS:
         QTest::addColumn<QVariantMap>("details");
         QTest::addColumn<QString>("code");
         QTest::newRow("no details") << QVariantMap() << "P01PACK2WB";
-        QTest::newRow("print code first")
-            << QVariantMap{{"printCode", "A1"}, {"productionCode", "B2"}} << "A1";
+        QTest::newRow("print code first") << QVariantMap{{"printCode", "A1"}, {"productionCode", "B2"}} << "A1";
         QTest::newRow("blank print code") << QVariantMap{{"printCode", "  "}, {"production_code", "B2"}} << "B2";
         QTest::newRow("list is skipped")
             << QVariantMap{{"printCode", QVariantList{"A1"}}, {"legacy_uid", "512345"}} << "512345";
