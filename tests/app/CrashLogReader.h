@@ -18,14 +18,12 @@ struct CrashLogReader {
         static const QRegularExpression layout(QStringLiteral(
             "^(\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}) (\\S.*)$"));
         const QDir logs(QDir(dataFolder).filePath(QStringLiteral("logs")));
-        const QStringList files = logs.entryList({QStringLiteral("crash-*.log")}, QDir::Files,
-                                                 QDir::Name);
+        const QStringList files = logs.entryList({QStringLiteral("crash-*.log")}, QDir::Files, QDir::Name);
         for (const QString &name : files) {
             QFile file(logs.filePath(name));
             if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
                 continue;
-            const QStringList lines =
-                QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+            const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
             for (const QString &line : lines) {
                 const QRegularExpressionMatch match = layout.match(line);
                 if (!match.hasMatch()) {
@@ -34,8 +32,7 @@ struct CrashLogReader {
                     continue;
                 }
                 reasons.append(match.captured(2));
-                times.append(QDateTime::fromString(match.captured(1),
-                                                   QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")));
+                times.append(QDateTime::fromString(match.captured(1), QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")));
             }
         }
     }

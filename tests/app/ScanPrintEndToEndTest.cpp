@@ -57,9 +57,9 @@ QJsonObject lastEvent(const ServerLinkSandbox &box, const QString &type)
 {
     QJsonObject found;
     for (const QJsonValue &entry : box.requests(QStringLiteral("/api/client-event"))) {
-        const QJsonObject body = entry.toObject().value(QLatin1String("body")).toObject();
-        if (body.value(QLatin1String("event_type")).toString() == type)
-            found = body.value(QLatin1String("payload")).toObject();
+        const QJsonObject body = entry.toObject().value("body").toObject();
+        if (body.value("event_type").toString() == type)
+            found = body.value("payload").toObject();
     }
     return found;
 }

@@ -119,9 +119,9 @@ struct ScanStation
     {
         QList<QJsonObject> out;
         for (const QJsonValue &entry : box.requests(QStringLiteral("/api/client-event"))) {
-            const QJsonObject body = entry.toObject().value(QLatin1String("body")).toObject();
-            if (body.value(QLatin1String("event_type")).toString() == type)
-                out << body.value(QLatin1String("payload")).toObject();
+            const QJsonObject body = entry.toObject().value("body").toObject();
+            if (body.value("event_type").toString() == type)
+                out << body.value("payload").toObject();
         }
         return out;
     }

@@ -37,8 +37,7 @@ int overflowStack(int depth)
 
 void writeStartedFile(const QString &dataFolder, const QStringList &arguments)
 {
-    QFile file(QDir(dataFolder).filePath(
-        QStringLiteral("started-%1.json").arg(QCoreApplication::applicationPid())));
+    QFile file(QDir(dataFolder).filePath(QStringLiteral("started-%1.json").arg(QCoreApplication::applicationPid())));
     const QString temporary = file.fileName() + QStringLiteral(".tmp");
     QFile out(temporary);
     if (out.open(QIODevice::WriteOnly))
@@ -68,12 +67,10 @@ int main(int argc, char *argv[])
             file.write("show\n");
     });
 
-    const QString crashLog = QDir(dataFolder).filePath(
-        QStringLiteral("logs/crash-%1.log")
+    const QString crashLog = QDir(dataFolder).filePath(QStringLiteral("logs/crash-%1.log")
             .arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))));
     const bool restart = qEnvironmentVariableIntValue("VORN_PROBE_NO_RESTART") == 0;
-    CrashCapture::install(crashLog, restart ? QCoreApplication::applicationFilePath() : QString(),
-                          arguments, 1);
+    CrashCapture::install(crashLog, restart ? QCoreApplication::applicationFilePath() : QString(), arguments, 1);
     writeStartedFile(dataFolder, arguments);
 
     if (mode == QLatin1String("terminate"))

@@ -93,18 +93,15 @@ void TestClientProcess::startClient(QProcess &process)
 
 int TestClientProcess::startedEntries() const
 {
-    const QString log = QDir(m_data).filePath(
-        QStringLiteral("logs/client-%1.log")
+    const QString log = QDir(m_data).filePath(QStringLiteral("logs/client-%1.log")
             .arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))));
     return int(readAll(log).count(kStartedEntry));
 }
 
 qint64 TestClientProcess::lockHolder() const
 {
-    const QStringList locks =
-        QDir(m_data).entryList({QStringLiteral("VornClientDesktopMutex-*.lock")}, QDir::Files);
-    return locks.size() == 1 ? readAll(QDir(m_data).filePath(locks.first())).trimmed().toLongLong()
-                             : 0;
+    const QStringList locks = QDir(m_data).entryList({QStringLiteral("VornClientDesktopMutex-*.lock")}, QDir::Files);
+    return locks.size() == 1 ? readAll(QDir(m_data).filePath(locks.first())).trimmed().toLongLong() : 0;
 }
 
 void TestClientProcess::secondStartHandsOverAndLeaves()
@@ -124,8 +121,7 @@ void TestClientProcess::secondStartHandsOverAndLeaves()
     QCOMPARE(second.exitCode(), 0);
 
     QByteArray firstErrors;
-    QTRY_VERIFY_WITH_TIMEOUT((firstErrors += first.readAllStandardError()).contains("show requested"),
-                             5000);
+    QTRY_VERIFY_WITH_TIMEOUT((firstErrors += first.readAllStandardError()).contains("show requested"), 5000);
     // The later start built nothing: one start entry, the first client still runs.
     QCOMPARE(startedEntries(), 1);
     QCOMPARE(first.state(), QProcess::Running);
@@ -173,10 +169,7 @@ void TestClientProcess::crashRestartsOnceThenStaysDown()
 void TestClientProcess::corruptSettingsStartFromBackup()
 {
     QVERIFY(QDir().mkpath(m_data));
-    QJsonObject backup;
-    backup.insert(QStringLiteral("wbPath"), QStringLiteral("/srv/wb-from-backup"));
-    backup.insert(QStringLiteral("labelPrinterName"), QStringLiteral("Backup Printer"));
-    const QByteArray backupBytes = QJsonDocument(backup).toJson();
+    const QByteArray backupBytes = R"({"wbPath": "/srv/wb-from-backup", "labelPrinterName": "Backup Printer"})";
     const QString settings = QDir(m_data).filePath(QStringLiteral("settings.json"));
     const QString identity = QDir(m_data).filePath(QStringLiteral("identity.json"));
     {
@@ -202,10 +195,8 @@ void TestClientProcess::corruptSettingsStartFromBackup()
     QCOMPARE(readAll(settings + QStringLiteral(".bak")), backupBytes);
     const QJsonDocument rewritten = QJsonDocument::fromJson(readAll(settings));
     if (rewritten.isObject()) {
-        QCOMPARE(rewritten.object().value(QStringLiteral("wbPath")).toString(),
-                 QStringLiteral("/srv/wb-from-backup"));
-        QCOMPARE(rewritten.object().value(QStringLiteral("labelPrinterName")).toString(),
-                 QStringLiteral("Backup Printer"));
+        QCOMPARE(rewritten.object().value("wbPath").toString(), QStringLiteral("/srv/wb-from-backup"));
+        QCOMPARE(rewritten.object().value("labelPrinterName").toString(), QStringLiteral("Backup Printer"));
     } else {
         QVERIFY(!QFile::exists(identity));
     }
@@ -220,7 +211,7 @@ void TestClientProcess::corruptSettingsStartFromBackup()
     QVERIFY(QFile::exists(identity));
     const QJsonDocument defaults = QJsonDocument::fromJson(readAll(settings));
     QVERIFY(defaults.isObject());
-    QVERIFY(defaults.object().value(QStringLiteral("wbPath")).toString().isEmpty());
+    QVERIFY(defaults.object().value("wbPath").toString().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestClientProcess)

@@ -148,13 +148,9 @@ void TestCrashRestart::signalRestartKeepsArgumentsAndLock()
     const utimbuf old{::time(nullptr) - 25, ::time(nullptr) - 25};
     QCOMPARE(::utime(markerBytes.constData(), &old), 0);
 
-    const QStringList arguments = {QStringLiteral("wait"),
-                                   QStringLiteral("quote \"inside\""),
-                                   QStringLiteral("two words"),
-                                   QStringLiteral("$(touch pwned)"),
-                                   QStringLiteral("; touch pwned2 #"),
-                                   QStringLiteral("   "),
-                                   QStringLiteral("Резак 1"),
+    const QStringList arguments = {QStringLiteral("wait"), QStringLiteral("quote \"inside\""),
+                                   QStringLiteral("two words"), QStringLiteral("$(touch pwned)"),
+                                   QStringLiteral("; touch pwned2 #"), QStringLiteral("   "), QStringLiteral("Резак 1"),
                                    QStringLiteral("'single'")};
     QProcess first;
     QVERIFY(startProbe(first, arguments));

@@ -54,8 +54,7 @@ void TestCrashText::civilTimeMatchesQt()
     }
     // The marker's UTC stamp reads back as the same instant.
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    const QDateTime parsed =
-        QDateTime::fromString(isoOf(civilTimeFromUnixMs(now), true), Qt::ISODateWithMs);
+    const QDateTime parsed = QDateTime::fromString(isoOf(civilTimeFromUnixMs(now), true), Qt::ISODateWithMs);
     QVERIFY(parsed.isValid());
     QCOMPARE(parsed.toMSecsSinceEpoch(), now);
 }
@@ -72,8 +71,7 @@ void TestCrashText::crashLineLayoutAndLimits()
     // A reason longer than the buffer is cut but the line still ends.
     char small[40];
     TextBuffer cut(small, sizeof small);
-    formatCrashLine(cut, civilTimeFromUnixMs(0), "windows_unhandled_exception:0xC0000005 x",
-                    "\r\n");
+    formatCrashLine(cut, civilTimeFromUnixMs(0), "windows_unhandled_exception:0xC0000005 x", "\r\n");
     QVERIFY(cut.truncated);
     QCOMPARE(cut.length, sizeof small - 1);
     QVERIFY(QByteArray(cut.data).startsWith("1970-01-01T00:00:00.000 windows_"));
@@ -123,19 +121,16 @@ void TestCrashText::restartCommandLine()
     QCOMPARE(w(chooseCommandShell(L"D:/Tools/cmd.exe")), QStringLiteral("D:\\Tools\\cmd.exe"));
     QCOMPARE(w(chooseCommandShell(L"")), QStringLiteral("C:\\Windows\\System32\\cmd.exe"));
     QCOMPARE(w(chooseCommandShell(std::wstring(259, L'a'))), QString(259, QLatin1Char('a')));
-    QCOMPARE(w(chooseCommandShell(std::wstring(260, L'a'))),
-             QStringLiteral("C:\\Windows\\System32\\cmd.exe"));
+    QCOMPARE(w(chooseCommandShell(std::wstring(260, L'a'))), QStringLiteral("C:\\Windows\\System32\\cmd.exe"));
 
     const std::wstring line = buildRestartCommandLine(
         L"C:\\Windows\\system32\\cmd.exe", L"C:/Program Files/Vorn/VornClient.exe",
         {L"--name=\"Резак 1\"", L"   ", L"", L" spaced "}, 6);
-    QCOMPARE(w(line),
-             QStringLiteral("\"C:\\Windows\\system32\\cmd.exe\" /D /C timeout /T 6 /NOBREAK >NUL & "
+    QCOMPARE(w(line), QStringLiteral("\"C:\\Windows\\system32\\cmd.exe\" /D /C timeout /T 6 /NOBREAK >NUL & "
                             "start \"\" \"C:\\Program Files\\Vorn\\VornClient.exe\" "
                             "\"--name=\\\"Резак 1\\\"\" \" spaced \""));
 
-    const QString noArguments =
-        w(buildRestartCommandLine(L"cmd.exe", L"C:\\a.exe", {}, 0));
+    const QString noArguments = w(buildRestartCommandLine(L"cmd.exe", L"C:\\a.exe", {}, 0));
     QCOMPARE(noArguments, QStringLiteral("\"cmd.exe\" /D /C timeout /T 1 /NOBREAK >NUL & "
                                          "start \"\" \"C:\\a.exe\""));
 }
@@ -143,11 +138,9 @@ void TestCrashText::restartCommandLine()
 void TestCrashText::instanceKeyAndNames()
 {
     // References computed with an independent SHA-1 tool.
-    QCOMPARE(SingleInstanceGuard::instanceKey(
-                 QStringLiteral("/home/operator/.local/share/VornClient/VornClient")),
+    QCOMPARE(SingleInstanceGuard::instanceKey(QStringLiteral("/home/operator/.local/share/VornClient/VornClient")),
              QStringLiteral("809fefdeffb955c567e510d9"));
-    const QString cyrillic =
-        QStringLiteral("C:/Users/Оператор/AppData/Roaming/VornClient/VornClient");
+    const QString cyrillic = QStringLiteral("C:/Users/Оператор/AppData/Roaming/VornClient/VornClient");
     QCOMPARE(SingleInstanceGuard::instanceKey(cyrillic), QStringLiteral("16cf11b017280cc0a8425faf"));
     QCOMPARE(SingleInstanceGuard::serverNameFor(cyrillic),
              QStringLiteral("VornClientDesktop-16cf11b017280cc0a8425faf"));
