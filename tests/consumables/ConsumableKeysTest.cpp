@@ -76,8 +76,7 @@ private Q_SLOTS:
         QTest::newRow("prefix") << "VORN_WALL:" + object << object;
         QTest::newRow("prefix lower case, blanks") << "  vorn_wall:  " + object + "  " << object;
         QTest::newRow("prefix mixed case") << "Vorn_Wall:" + object << object;
-        QTest::newRow("percent-encoded")
-            << "vorn_wall:%7B%22item_key%22%3A%22tape%22%2C%22amount%22%3A2%7D" << object;
+        QTest::newRow("percent-encoded") << "vorn_wall:%7B%22item_key%22%3A%22tape%22%2C%22amount%22%3A2%7D" << object;
         QTest::newRow("percent-encoded without prefix")
             << "%7B%22item_key%22%3A%22tape%22%2C%22amount%22%3A2%7D" << object;
         QTest::newRow("inside other text") << "https://wall.example/?q=" + object + "#end" << object;
@@ -180,8 +179,7 @@ private Q_SLOTS:
             R"("film":{"measure":"length","rows":[{"name":"Плёнка","length":"12,5"}]},)"
             R"("glue":{"items":{"ПВА":4,"Момент":"2"}}})"));
         QCOMPARE(ConsumableStock::dynamicSummary(dynamic.value("tape")), QStringLiteral("Позиций: 2 | Всего: 27"));
-        QCOMPARE(ConsumableStock::dynamicSummary(dynamic.value("film")),
-                 QStringLiteral("Позиций: 1 | Итого: 12.50 м"));
+        QCOMPARE(ConsumableStock::dynamicSummary(dynamic.value("film")), QStringLiteral("Позиций: 1 | Итого: 12.50 м"));
         QCOMPARE(ConsumableStock::dynamicSummary(dynamic.value("glue")), QStringLiteral("Позиций: 2 | Всего: 6"));
 
         // A write-off never takes a figure below zero and skips empty entries.
