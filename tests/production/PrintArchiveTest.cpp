@@ -220,11 +220,9 @@ private Q_SLOTS:
             QVariantMap{{"printed_at", QString(yesterday + "T18:05:07")}, {"maket", "B"}},
             QVariantMap{{"ts", QString(today + "T11:00:00")}, {"maket", "C"}},
         };
-        const QVariantMap withStats{{"archive", QVariantMap{{"events", events}}},
-                                    {"archiveStats", QVariantMap{{"todayPrints", 2}, {"todayAreaM2", "1,5"},
-                                                                 {"monthAreaM2", 7.25}, {"ozon_area", 0.5},
-                                                                 {"previous_month_area", 3}}}};
-        store.applySnapshotRoot(QJsonObject::fromVariantMap(withStats));
+        store.applySnapshotRoot(QJsonObject::fromVariantMap(
+            {{"archive", QVariantMap{{"events", events}}}, {"archiveStats", QVariantMap{{"todayPrints", 2}}}}));
+        QCOMPARE(store.serverStats().value("todayCount").toInt(), 2);
         const QVariantList asObject = store.recentEvents();
         store.applySnapshotRoot(QJsonObject::fromVariantMap({{"snapshot", QVariantMap{{"archive", events}}}}));
         QCOMPARE(store.recentEvents(), asObject);
@@ -233,16 +231,8 @@ private Q_SLOTS:
         QCOMPARE(store.availableDates(), QVariantList({today, yesterday}));
         QCOMPARE(store.selectedDate(), today);
         QCOMPARE(store.selectedDateEvents().size(), 2);
-        QCOMPARE(store.serverStats().value("todayCount").toInt(), 0); // the second root had none
-
-        store.applySnapshotRoot(QJsonObject::fromVariantMap(withStats));
-        const QVariantMap stats = store.serverStats();
-        QCOMPARE(stats.value("todayCount").toInt(), 2);
-        QCOMPARE(stats.value("todayArea").toDouble(), 1.5);
-        QCOMPARE(stats.value("monthArea").toDouble(), 7.25);
-        QCOMPARE(stats.value("prevMonthArea").toDouble(), 3.0);
-        QCOMPARE(stats.value("ozonArea").toDouble(), 0.5);
-        QCOMPARE(stats.value("wbCount").toInt(), 0);
+        // The second root had none; how each spelling is read is DashboardSummaryTest's.
+        QCOMPARE(store.serverStats().value("todayCount").toInt(), 0);
 
         QSignalSpy changed(&store, &PrintArchiveStore::changed);
         store.shiftSelectedDate(-1);
