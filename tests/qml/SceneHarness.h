@@ -5,10 +5,13 @@
 #include "app/SceneLoader.h"
 #include "settings/AppSettings.h"
 
+#include <QApplication>
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
 #include <QQmlExpression>
+#include <QQuickStyle>
 #include <QQuickWindow>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -19,6 +22,13 @@
 class SceneHarness
 {
 protected:
+    // A fresh data folder per case: nothing one case saves leaks into the next.
+    void useFreshDataFolder()
+    {
+        QVERIFY(m_home.isValid());
+        AppSettings::setDataDirectoryOverride(m_home.filePath(QString::number(++m_round)));
+    }
+
     // An onboarded workstation points at a closed port: requests fail at once, and the
     // scene only reads the identity.
     void loadScene(bool onboarded)
@@ -72,4 +82,18 @@ protected:
     std::unique_ptr<QQmlApplicationEngine> m_engine;
     std::unique_ptr<SceneLoader> m_loader;
     QQuickWindow *m_window = nullptr;
+    QTemporaryDir m_home;
+    int m_round = 0;
 };
+
+// The scene's own style and application names around a QTest run.
+#define SCENE_TEST_MAIN(TestClass)                                                                 \
+    int main(int argc, char *argv[])                                                               \
+    {                                                                                              \
+        QQuickStyle::setStyle(QStringLiteral("Basic"));                                            \
+        QApplication app(argc, argv);                                                              \
+        QApplication::setOrganizationName(QStringLiteral("VornClient"));                           \
+        QApplication::setApplicationName(QStringLiteral("VornClient"));                            \
+        TestClass test;                                                                            \
+        return QTest::qExec(&test, argc, argv);                                                    \
+    }

@@ -3,20 +3,11 @@
 #include "SceneHarness.h"
 
 #include <QAbstractItemModelTester>
-#include <QApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QQmlApplicationEngine>
-#include <QQmlExpression>
 #include <QQuickItem>
-#include <QQuickStyle>
-#include <QQuickWindow>
 #include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QtTest>
-
-#include <memory>
 
 namespace {
 
@@ -71,11 +62,9 @@ class TestOrdersPage : public QObject, private SceneHarness
 {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase();
     void init();
     void cleanup();
-    void bigListMakesFewDelegates();
-    void snapshotKeepsCurrentRowAndScroll();
+    void bigListKeepsItsPlaceWithFewDelegates();
     void emptyStatesPerTab_data();
     void emptyStatesPerTab();
     void everyTabAndDialogLoads();
@@ -90,20 +79,12 @@ private:
     void applyAndWait(const QJsonObject &snapshot);
     void runStep(const QString &step);
     QObject *findVisual(const QString &objectName);
-
-    QTemporaryDir m_home;
-    int m_round = 0;
 };
-
-void TestOrdersPage::initTestCase()
-{
-    QVERIFY(m_home.isValid());
-}
 
 void TestOrdersPage::init()
 {
     QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
-    AppSettings::setDataDirectoryOverride(m_home.filePath(QString::number(++m_round)));
+    useFreshDataFolder();
     loadScene(true);
 }
 
@@ -137,7 +118,7 @@ void TestOrdersPage::applyAndWait(const QJsonObject &snapshot)
     QVERIFY(applied.wait(30000));
 }
 
-void TestOrdersPage::bigListMakesFewDelegates()
+void TestOrdersPage::bigListKeepsItsPlaceWithFewDelegates()
 {
     QAbstractItemModelTester tester(m_services->ordersView().orders(),
                                     QAbstractItemModelTester::FailureReportingMode::QtTest);
@@ -149,31 +130,6 @@ void TestOrdersPage::bigListMakesFewDelegates()
     QTRY_COMPARE_WITH_TIMEOUT(list->property("count").toInt(), 15000, 10000);
     QTRY_VERIFY_WITH_TIMEOUT(delegates(list, "orderRow") > 5, 10000);
     QVERIFY2(delegates(list, "orderRow") < 100, qPrintable(QString::number(delegates(list, "orderRow"))));
-
-    // Scrolling to the end still keeps only the rows in view.
-    list->setProperty("contentY", list->property("contentHeight").toReal() - list->height());
-    QTest::qWait(50);
-    QVERIFY(delegates(list, "orderRow") < 100);
-
-    eval(QStringLiteral("ordersTab = 'paintings'"));
-    QTRY_COMPARE(list->property("count").toInt(), 5000);
-    eval(QStringLiteral("ordersSearch = 'к_море_5'"));
-    // К_МОРЕ_5 and К_МОРЕ_50…59 of the pictures.
-    QTRY_COMPARE(list->property("count").toInt(),
-                 m_services->ordersModel().countBySourceGroup(QStringLiteral("paintings"), QStringLiteral("к_море_5")));
-    QVERIFY(list->property("count").toInt() > 0);
-    QVERIFY(delegates(list, "orderRow") < 100);
-}
-
-void TestOrdersPage::snapshotKeepsCurrentRowAndScroll()
-{
-    QAbstractItemModelTester tester(m_services->ordersView().orders(),
-                                    QAbstractItemModelTester::FailureReportingMode::QtTest);
-    applyAndWait(ordersSnapshot(20000));
-    eval(QStringLiteral("pageKey = 'orders'; ordersTab = 'orders'"));
-    QQuickItem *list = item("ordersList");
-    QVERIFY(list);
-    QTRY_COMPARE(list->property("count").toInt(), 15000);
 
     list->setProperty("currentIndex", 500);
     list->setProperty("contentY", 24000.0);
@@ -196,38 +152,44 @@ void TestOrdersPage::snapshotKeepsCurrentRowAndScroll()
     QCOMPARE(list->property("contentY").toReal(), 24000.0);
     QCOMPARE(eval(QStringLiteral("ordersView.orders.rowAt(500).key")).toString(), currentKey);
     QVERIFY(delegates(list, "orderRow") < 100);
+
+    // Scrolling to the end still keeps only the rows in view.
+    list->setProperty("contentY", list->property("contentHeight").toReal() - list->height());
+    QTest::qWait(50);
+    QVERIFY(delegates(list, "orderRow") < 100);
+
+    eval(QStringLiteral("ordersTab = 'paintings'"));
+    QTRY_COMPARE(list->property("count").toInt(), 5000);
+    eval(QStringLiteral("ordersSearch = 'к_море_5'"));
+    // К_МОРЕ_5 and К_МОРЕ_50…59 of the pictures.
+    QTRY_COMPARE(list->property("count").toInt(),
+                 m_services->ordersModel().countBySourceGroup(QStringLiteral("paintings"), QStringLiteral("к_море_5")));
+    QVERIFY(list->property("count").toInt() > 0);
+    QVERIFY(delegates(list, "orderRow") < 100);
 }
 
 void TestOrdersPage::emptyStatesPerTab_data()
 {
     QTest::addColumn<QString>("tab");
     QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("hint");
-    QTest::newRow("orders") << "orders" << "Данных пока нет"
-                            << "Данные появятся после фоновой синхронизации сервера или первого скана.";
-    QTest::newRow("paintings") << "paintings" << "Картин пока нет"
-                               << "Сюда попадают заказы с артикулами К_ и ПОС_, как на листе «Картины» в GS.";
-    QTest::newRow("fbo") << "fbo" << "FBO пока пуст"
-                         << "FBO обновляется отдельным серверным процессом и не связан с автоимпортом новых заказов.";
-    QTest::newRow("queue") << "queue" << "Очередь пуста" << "Очередь печати появится после формирования заданий.";
-    QTest::newRow("reprints") << "reprints" << "Перепечатей нет"
-                              << "Перепечати здесь создаются вручную. Нажмите «Новая перепечать» и заполните "
-                                 "артикул, полосу, принтер и причину.";
-    QTest::newRow("stock") << "stock" << "Склад пуст"
-                           << "Остатки считаются по строкам прихода, расхода и возврата в заказах.";
+    QTest::newRow("orders") << "orders" << "Данных пока нет";
+    QTest::newRow("paintings") << "paintings" << "Картин пока нет";
+    QTest::newRow("fbo") << "fbo" << "FBO пока пуст";
+    QTest::newRow("queue") << "queue" << "Очередь пуста";
+    QTest::newRow("reprints") << "reprints" << "Перепечатей нет";
+    QTest::newRow("stock") << "stock" << "Склад пуст";
 }
 
 void TestOrdersPage::emptyStatesPerTab()
 {
     QFETCH(QString, tab);
     QFETCH(QString, title);
-    QFETCH(QString, hint);
     eval(QStringLiteral("pageKey = 'orders'; ordersTab = '%1'").arg(tab));
     QQuickItem *empty = item("ordersEmptyState");
     QVERIFY(empty);
     QVERIFY(empty->isVisible());
     QCOMPARE(empty->property("title").toString(), title);
-    QCOMPARE(empty->property("hint").toString(), hint);
+    QVERIFY(!empty->property("hint").toString().isEmpty());
 
     // With rows of that tab the empty state goes.
     m_services->ordersModel().applySnapshot(demoSide());
@@ -281,23 +243,14 @@ void TestOrdersPage::dialogRefusesBrokenForms()
     QTRY_VERIFY(dialog->property("opened").toBool());
     const QString statusBefore = eval(QStringLiteral("ordersApi.statusText")).toString();
 
-    struct Case { const char *sku; const char *qty; };
-    for (const Case &c : {Case{"OB-ROSE", "два"}, Case{"OB-ROSE", "1.5"}, Case{"", "1"}, Case{"OB-ROSE", ""}}) {
-        item("orderSkuInput")->setProperty("text", QString::fromUtf8(c.sku));
-        item("orderQtyInput")->setProperty("text", QString::fromUtf8(c.qty));
-        QVERIFY(QMetaObject::invokeMethod(item("orderEditorSave"), "clicked"));
-        QVERIFY2(!dialog->property("error").toString().isEmpty(), c.qty);
-        QVERIFY(!eval(QStringLiteral("ordersApi.busy")).toBool());
-        QCOMPARE(eval(QStringLiteral("ordersApi.statusText")).toString(), statusBefore);
-        QVERIFY(dialog->property("opened").toBool());
-    }
-
-    // A stock row without a warehouse is refused as well.
-    eval(QStringLiteral("openStockOrderEditor('', 'Приход')"));
+    // Which forms are broken is OrdersLogic's (tst_orderlogic); here: the dialogs ask it and send nothing.
     item("orderSkuInput")->setProperty("text", QStringLiteral("OB-ROSE"));
+    item("orderQtyInput")->setProperty("text", QStringLiteral("1.5"));
     QVERIFY(QMetaObject::invokeMethod(item("orderEditorSave"), "clicked"));
-    QCOMPARE(dialog->property("error").toString(), QStringLiteral("Укажи склад."));
+    QVERIFY(!dialog->property("error").toString().isEmpty());
     QVERIFY(!eval(QStringLiteral("ordersApi.busy")).toBool());
+    QCOMPARE(eval(QStringLiteral("ordersApi.statusText")).toString(), statusBefore);
+    QVERIFY(dialog->property("opened").toBool());
 
     eval(QStringLiteral("openNewReprintEditor()"));
     auto *reprint = m_window->findChild<QObject *>(QStringLiteral("reprintEditorDialog"));
@@ -464,14 +417,6 @@ void TestOrdersPage::actionsReachTheServer()
     QVERIFY(!eval(QStringLiteral("ordersApi.statusText")).toString().contains(QStringLiteral("отклонена")));
 }
 
-int main(int argc, char *argv[])
-{
-    QQuickStyle::setStyle(QStringLiteral("Basic"));
-    QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("VornClient"));
-    QApplication::setApplicationName(QStringLiteral("VornClient"));
-    TestOrdersPage test;
-    return QTest::qExec(&test, argc, argv);
-}
+SCENE_TEST_MAIN(TestOrdersPage)
 
 #include "tst_orderspage.moc"

@@ -1,17 +1,8 @@
 #include "SceneHarness.h"
 
-#include <QApplication>
 #include <QJsonArray>
 #include <QJsonObject>
-#include <QQmlApplicationEngine>
-#include <QQmlExpression>
 #include <QQuickItem>
-#include <QQuickStyle>
-#include <QQuickWindow>
-#include <QTemporaryDir>
-#include <QtTest>
-
-#include <memory>
 
 // Loads the whole scene offscreen with every backend object published, and fails on any
 // warning: a typo in a binding must never reach an operator. The scene is driven through
@@ -20,7 +11,6 @@ class TestScene : public QObject, private SceneHarness
 {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase();
     void init();
     void cleanup();
     void onboardingCoversEverything();
@@ -39,21 +29,12 @@ private Q_SLOTS:
 private:
     void loadScene(bool onboarded);
     bool itemVisible(const char *objectName);
-
-    QTemporaryDir m_home;
-    int m_round = 0;
 };
-
-void TestScene::initTestCase()
-{
-    QVERIFY(m_home.isValid());
-}
 
 void TestScene::init()
 {
     QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
-    // A fresh data folder per case: nothing one case saves leaks into the next.
-    AppSettings::setDataDirectoryOverride(m_home.filePath(QString::number(++m_round)));
+    useFreshDataFolder();
 }
 
 void TestScene::cleanup()
@@ -363,14 +344,6 @@ void TestScene::warehouseConsumableAndStaffPages()
     QMetaObject::invokeMethod(dialog, "close");
 }
 
-int main(int argc, char *argv[])
-{
-    QQuickStyle::setStyle(QStringLiteral("Basic"));
-    QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("VornClient"));
-    QApplication::setApplicationName(QStringLiteral("VornClient"));
-    TestScene test;
-    return QTest::qExec(&test, argc, argv);
-}
+SCENE_TEST_MAIN(TestScene)
 
 #include "tst_scene.moc"
