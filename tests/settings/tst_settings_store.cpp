@@ -61,8 +61,6 @@ void SettingsStoreTest::dataFolderFollowsPlatformLocation()
     QCOMPARE(settings.identityCachePath(), m_box->file(QStringLiteral("identity.json")));
     QCOMPARE(settings.clientBufferPath(), m_box->file(QStringLiteral("client_buffer.sqlite")));
     QCOMPARE(settings.suppliesStatePath(), m_box->file(QStringLiteral("supplies_state.json")));
-    QCOMPARE(settings.runtimeScriptsPath(), QString());
-    QCOMPARE(settings.appVersion(), QStringLiteral("2.0.1.18"));
 
     // Asking for a path touches nothing; a save brings a vanished folder back.
     QVERIFY(QDir(m_box->dataDir()).removeRecursively());
@@ -92,13 +90,14 @@ void SettingsStoreTest::firstRunWritesBothFilesInKeyOrder()
 
     // lastSavedState is the compact form of exactly what was written.
     const QJsonObject saved = parse(settings.lastSavedState().toUtf8());
-    QCOMPARE(saved.value(QLatin1String("local")).toObject(), parse(dataFile("first_run_settings.json")));
-    QCOMPARE(saved.value(QLatin1String("identity")).toObject(), parse(identity));
+    QCOMPARE(saved.value("local").toObject(), parse(dataFile("first_run_settings.json")));
+    QCOMPARE(saved.value("identity").toObject(), parse(identity));
     QVERIFY(!QFileInfo::exists(m_box->file(QStringLiteral("settings.json.bak"))));
 }
 
 void SettingsStoreTest::roundTripKeepsEveryValue()
 {
+    QString saved;
     {
         AppSettings settings;
         QVERIFY(settings.load());
@@ -121,16 +120,16 @@ void SettingsStoreTest::roundTripKeepsEveryValue()
         QVERIFY(settings.dirty());
         QVERIFY(settings.save());
         QVERIFY(!settings.dirty());
+        saved = settings.lastSavedState();
     }
     // Machine-local script fields live in settings.json only.
     const QJsonObject identity = parse(m_box->read(QStringLiteral("identity.json")));
-    const QJsonObject entry = identity.value(QLatin1String("scriptEntries")).toArray().at(0).toObject();
-    QVERIFY(!entry.contains(QLatin1String("path")));
-    QVERIFY(!entry.contains(QLatin1String("autoStart")));
-    QVERIFY(!identity.contains(QLatin1String("cabinetLogin")));
+    const QJsonObject entry = identity.value("scriptEntries").toArray().at(0).toObject();
+    QVERIFY(!entry.contains("path"));
+    QVERIFY(!entry.contains("autoStart"));
+    QVERIFY(!identity.contains("cabinetLogin"));
     const QJsonObject local = parse(m_box->read(QStringLiteral("settings.json")));
-    QCOMPARE(local.value(QLatin1String("scriptBindings")).toObject().value(QLatin1String("script_1"))
-                 .toObject().value(QLatin1String("path")).toString(),
+    QCOMPARE(local.value("scriptBindings").toObject().value("script_1").toObject().value("path").toString(),
              QStringLiteral("C:/scripts/sync.py"));
 
     AppSettings again;
@@ -143,22 +142,11 @@ void SettingsStoreTest::roundTripKeepsEveryValue()
     QVERIFY(again.onboardingCompleted());
     QVERIFY(!again.onboardingRequired());
     QCOMPARE(again.cabinetLogin(), QString());
-    QCOMPARE(again.wbPath(), QStringLiteral("C:/wb"));
-    QCOMPARE(again.yandexLabelsPath(), QStringLiteral("C:/ym"));
-    QCOMPARE(again.rfidPort(), QStringLiteral("COM9"));
-    QCOMPARE(again.rfidBaudRate(), 115200);
-    QCOMPARE(again.orderScanConfirmMode(), QStringLiteral("scanner"));
     QCOMPARE(again.scannerPort(1), QStringLiteral("COM1"));
-    QCOMPARE(again.comPort(), QStringLiteral("COM1"));
-    QCOMPARE(again.scannerPort(3), QStringLiteral("COM3"));
-    QCOMPARE(again.scannerPorts().size(), 3);
-    QCOMPARE(again.scriptEntries().size(), 1);
-    const QVariantMap script = again.scriptEntries().at(0).toMap();
-    QCOMPARE(script.value(QStringLiteral("path")).toString(), QStringLiteral("C:/scripts/sync.py"));
-    QCOMPARE(script.value(QStringLiteral("autoStart")).toBool(), true);
-    AppSettings third;
-    QVERIFY(third.load());
-    QCOMPARE(again.lastSavedState(), third.lastSavedState());
+    // Every other value came back as it was saved; loading a complete identity marks
+    // onboarding done.
+    QCOMPARE(again.lastSavedState(), saved.replace(QStringLiteral("\"onboardingCompleted\":false"),
+                                                   QStringLiteral("\"onboardingCompleted\":true")));
 }
 
 void SettingsStoreTest::backupRotationAndCorruptFileFallback()
@@ -202,7 +190,7 @@ void SettingsStoreTest::backupRotationAndCorruptFileFallback()
         QCOMPARE(sync.count(), 0);
         // The broken file is not kept as the backup when the next save replaces it.
         QVERIFY(settings.save());
-        QCOMPARE(parse(m_box->read(bak)).value(QLatin1String("wbPath")).toString(), QStringLiteral("C:/first"));
+        QCOMPARE(parse(m_box->read(bak)).value("wbPath").toString(), QStringLiteral("C:/first"));
     }
 
     touch(bak, 7200);
@@ -214,8 +202,7 @@ void SettingsStoreTest::backupRotationAndCorruptFileFallback()
 
 void SettingsStoreTest::legacySingleFileAndOnboardingCompletion()
 {
-    QVERIFY(m_box->write(
-        QStringLiteral("settings.json"),
+    QVERIFY(m_box->write(QStringLiteral("settings.json"),
         "{\"tenantId\": \" t-9 \", \"deviceId\": \"d-9\", \"apiKey\": \"k\","
         " \"serverUrl\": \"https://erp.example/\","
         " \"branding\": {\"app_name\": \"Студия Марела\"},"
@@ -246,11 +233,10 @@ void SettingsStoreTest::legacySingleFileAndOnboardingCompletion()
              (QStringList{QStringLiteral("help"), QStringLiteral("warehouses"), QStringLiteral("home")}));
     QCOMPARE(settings.sidebarOrder().size(), 10);
     QCOMPARE(settings.scriptEntries().size(), 1);
-    QCOMPARE(settings.scriptEntries().at(0).toMap().value(QStringLiteral("path")).toString(),
-             QStringLiteral("C:/scripts/orders.py"));
+    QCOMPARE(settings.scriptEntries().at(0).toMap().value("path").toString(), QStringLiteral("C:/scripts/orders.py"));
     const QVariantMap section = settings.helpSections().value(0).toMap();
-    QCOMPARE(section.value(QStringLiteral("bullets")).toList(), QVariantList{QStringLiteral("Включить")});
-    QCOMPARE(section.value(QStringLiteral("body")).toString(), QStringLiteral("Текст"));
+    QCOMPARE(section.value("bullets").toList(), QVariantList{QStringLiteral("Включить")});
+    QCOMPARE(section.value("body").toString(), QStringLiteral("Текст"));
     // Not a first run: nothing is written by loading.
     QVERIFY(!QFileInfo::exists(m_box->file(QStringLiteral("identity.json"))));
 }
@@ -359,7 +345,7 @@ void SettingsStoreTest::resetMachineSettingsKeepsIdentity()
     QCOMPARE(settings.scannerPorts().size(), 2);
     QCOMPARE(settings.scannerPort(1), QString());
     QVERIFY(settings.scriptBindings().isEmpty());
-    QCOMPARE(settings.scriptEntries().at(0).toMap().value(QStringLiteral("path")).toString(), QString());
+    QCOMPARE(settings.scriptEntries().at(0).toMap().value("path").toString(), QString());
     QCOMPARE(m_box->read(QStringLiteral("settings.json")), before); // writes nothing itself
 }
 
@@ -384,8 +370,7 @@ void SettingsStoreTest::unwritableDataFolderKeepsSettingsInMemory()
     QVERIFY(settings.save());
     QVERIFY(!settings.dirty());
     QCOMPARE(sync.count(), 1);
-    QCOMPARE(parse(m_box->read(QStringLiteral("settings.json"))).value(QLatin1String("wbPath")).toString(),
-             QStringLiteral("C:/wb2"));
+    QCOMPARE(parse(m_box->read(QStringLiteral("settings.json"))).value("wbPath").toString(), QStringLiteral("C:/wb2"));
 
     // A data folder that cannot even be created: a file stands where it should be.
     QVERIFY(QDir(m_box->root() + QStringLiteral("/VornClient")).removeRecursively());

@@ -39,8 +39,6 @@ private Q_SLOTS:
         profile.resetDefaults();
         QCOMPARE(changed.count(), 4);
         QVERIFY(profile.consumableInksEnabled());
-        QCOMPARE(profile.consumableInksTitle(), QStringLiteral("Чернила"));
-        QCOMPARE(profile.consumableBoxesTitle(), QStringLiteral("Коробки"));
         QCOMPARE(profile.consumableMaterialsTitle(), QStringLiteral("Материалы"));
         QCOMPARE(profile.qrInksTitle(), QStringLiteral("QR чернил"));
     }
