@@ -41,8 +41,8 @@ private Q_SLOTS:
             AppSettings settings;
             QVERIFY(settings.load());
             QCOMPARE(settings.settingsPath(), folder + QStringLiteral("/settings.json"));
-            const qint64 wb = local.value(QStringLiteral("wbPath")).toString().toLongLong();
-            const qint64 device = identity.value(QStringLiteral("deviceName")).toString().toLongLong();
+            const qint64 wb = local.value("wbPath").toString().toLongLong();
+            const qint64 device = identity.value("deviceName").toString().toLongLong();
             QVERIFY2(allowed.contains(wb), qPrintable(QStringLiteral("run %1: settings.json holds %2, last saved %3")
                                                           .arg(run).arg(wb).arg(last)));
             QVERIFY2(allowed.contains(device), qPrintable(QStringLiteral("run %1: identity.json holds %2, last saved %3")

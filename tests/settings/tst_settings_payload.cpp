@@ -20,7 +20,7 @@ QVariantMap json(const char *text)
 QVariantMap sidebarRow(const AppSettings &settings, const QString &key)
 {
     for (const QVariant &item : settings.sidebarItems()) {
-        if (item.toMap().value(QStringLiteral("key")).toString() == key)
+        if (item.toMap().value("key").toString() == key)
             return item.toMap();
     }
     return {};
@@ -92,14 +92,13 @@ void SettingsPayloadTest::machineKeysNeverChangeFromServer()
     QCOMPARE(sync.count(), 0);
     QVERIFY(!s.dirty());
     const QJsonObject identity = QJsonDocument::fromJson(m_box->read(QStringLiteral("identity.json"))).object();
-    QCOMPARE(identity.value(QLatin1String("tenantId")).toString(), QStringLiteral("t-5"));
+    QCOMPARE(identity.value("tenantId").toString(), QStringLiteral("t-5"));
 }
 
 void SettingsPayloadTest::samePayloadTwiceChangesNothing()
 {
     AppSettings &s = *m_settings;
-    const QVariantMap payload = json(
-        "{\"branding\": {\"app_name\": \"Студия\"}, \"hidden_tabs\": [\"Ozon\", \"bugs\"],"
+    const QVariantMap payload = json("{\"branding\": {\"app_name\": \"Студия\"}, \"hidden_tabs\": [\"Ozon\", \"bugs\"],"
         " \"flags\": {\"Scripts\": false}, \"links\": {\"manager_url\": \"/manager\"},"
         " \"staff_bugs_url\": \"https://staff.example/bugs\","
         " \"ui\": {\"consumableTabs\": [{\"id\": \"t1\", \"title\": \"Краска\", \"mode\": \"INKS\","
@@ -118,14 +117,13 @@ void SettingsPayloadTest::samePayloadTwiceChangesNothing()
     QCOMPARE(s.displayAppName(), QStringLiteral("Студия"));
     QCOMPARE(s.consumableTabs().size(), 1);
     const QVariantMap tab = s.consumableTabs().at(0).toMap();
-    QCOMPARE(tab.value(QStringLiteral("mode")).toString(), QStringLiteral("inks"));
-    QCOMPARE(tab.value(QStringLiteral("serverType")).toString(), QStringLiteral("paint"));
-    QCOMPARE(tab.value(QStringLiteral("measure")).toString(), QStringLiteral("color_count"));
+    QCOMPARE(tab.value("mode").toString(), QStringLiteral("inks"));
+    QCOMPARE(tab.value("serverType").toString(), QStringLiteral("paint"));
+    QCOMPARE(tab.value("measure").toString(), QStringLiteral("color_count"));
     QCOMPARE(s.consumableTabOptionsText(0), QStringLiteral("red, blue"));
-    QCOMPARE(s.wallBindings().at(0).toMap().value(QStringLiteral("itemName")).toString(), QStringLiteral("red"));
-    QCOMPARE(s.helpSections().at(0).toMap().value(QStringLiteral("bullets")).toList(),
-             QVariantList{QStringLiteral("x")});
-    QCOMPARE(s.scriptEntries().at(0).toMap().value(QStringLiteral("name")).toString(), QStringLiteral("WB"));
+    QCOMPARE(s.wallBindings().at(0).toMap().value("itemName").toString(), QStringLiteral("red"));
+    QCOMPARE(s.helpSections().at(0).toMap().value("bullets").toList(), QVariantList{QStringLiteral("x")});
+    QCOMPARE(s.scriptEntries().at(0).toMap().value("name").toString(), QStringLiteral("WB"));
 
     // The same state survives a reload.
     AppSettings again;
@@ -152,7 +150,7 @@ void SettingsPayloadTest::wallBindingsNeverShortened()
         " {\"id\": \"b\", \"tabId\": \"tab_inks\", \"itemName\": \"cyan\"},"
         " {\"id\": \"c\", \"tabId\": \"tab_boxes\", \"itemName\": \"Коробка\", \"amount\": 3}]}")));
     QCOMPARE(s.wallBindings().size(), 3);
-    QCOMPARE(s.wallBindings().at(2).toMap().value(QStringLiteral("amount")).toDouble(), 3.0);
+    QCOMPARE(s.wallBindings().at(2).toMap().value("amount").toDouble(), 3.0);
 }
 
 void SettingsPayloadTest::hiddenTabsAndFeatureFlags()
@@ -176,12 +174,12 @@ void SettingsPayloadTest::hiddenTabsAndFeatureFlags()
     QVERIFY(sidebarRow(s, QStringLiteral("warehouses")).isEmpty());
     QVERIFY(sidebarRow(s, QStringLiteral("orders")).isEmpty());
     const QVariantMap scripts = sidebarRow(s, QStringLiteral("scripts"));
-    QCOMPARE(scripts.value(QStringLiteral("enabled")).toBool(), false);
-    QCOMPARE(scripts.value(QStringLiteral("restriction")).toString(), QStringLiteral("vorn"));
-    QCOMPARE(scripts.value(QStringLiteral("title")).toString(), QStringLiteral("Скрипты"));
+    QCOMPARE(scripts.value("enabled").toBool(), false);
+    QCOMPARE(scripts.value("restriction").toString(), QStringLiteral("vorn"));
+    QCOMPARE(scripts.value("title").toString(), QStringLiteral("Скрипты"));
     const QVariantMap home = sidebarRow(s, QStringLiteral("home"));
-    QCOMPARE(home.value(QStringLiteral("enabled")).toBool(), true);
-    QCOMPARE(home.value(QStringLiteral("restriction")).toString(), QString());
+    QCOMPARE(home.value("enabled").toBool(), true);
+    QCOMPARE(home.value("restriction").toString(), QString());
     QCOMPARE(s.sidebarItems().size(), 8);
 
     // The ui object's list replaces the collected ones; an empty list shows every page again.
@@ -206,9 +204,9 @@ void SettingsPayloadTest::pageTitlesAndSidebarOrder()
     QCOMPARE(s.helpTitle(), QStringLiteral("Справка"));
     const QVariantList items = s.sidebarItems();
     QCOMPARE(items.size(), 10);
-    QCOMPARE(items.at(0).toMap().value(QStringLiteral("title")).toString(), QStringLiteral("Справка"));
-    QCOMPARE(items.at(1).toMap().value(QStringLiteral("key")).toString(), QStringLiteral("consumables"));
-    QCOMPARE(items.at(2).toMap().value(QStringLiteral("key")).toString(), QStringLiteral("home"));
+    QCOMPARE(items.at(0).toMap().value("title").toString(), QStringLiteral("Справка"));
+    QCOMPARE(items.at(1).toMap().value("key").toString(), QStringLiteral("consumables"));
+    QCOMPARE(items.at(2).toMap().value("key").toString(), QStringLiteral("home"));
 }
 
 void SettingsPayloadTest::serverLinks()
@@ -244,11 +242,11 @@ void SettingsPayloadTest::scriptsCatalogKeepsLocalPaths()
     // The server renames the script: the machine's path and auto-start stay with its id.
     QVERIFY(s.applyServerPayload(json("{\"scripts_catalog\": [{\"id\": \"wb-orders\", \"title\": \"WB\"}]}")));
     const QVariantMap entry = s.scriptEntries().at(0).toMap();
-    QCOMPARE(entry.value(QStringLiteral("name")).toString(), QStringLiteral("WB"));
-    QCOMPARE(entry.value(QStringLiteral("path")).toString(), QStringLiteral("C:/local/wb.py"));
-    QCOMPARE(entry.value(QStringLiteral("autoStart")).toBool(), true);
+    QCOMPARE(entry.value("name").toString(), QStringLiteral("WB"));
+    QCOMPARE(entry.value("path").toString(), QStringLiteral("C:/local/wb.py"));
+    QCOMPARE(entry.value("autoStart").toBool(), true);
     const QJsonObject identity = QJsonDocument::fromJson(m_box->read(QStringLiteral("identity.json"))).object();
-    QVERIFY(!identity.value(QLatin1String("scriptEntries")).toArray().at(0).toObject().contains(QLatin1String("path")));
+    QVERIFY(!identity.value("scriptEntries").toArray().at(0).toObject().contains("path"));
 }
 
 QTEST_GUILESS_MAIN(SettingsPayloadTest)

@@ -23,8 +23,7 @@ QByteArray goodIdentity()
                                      {"deviceId", "pc-1"},
                                      {"serverUrl", "https://vorn.example"},
                                      {"apiKey", kKey},
-                                     {"onboardingCompleted", true}})
-        .toJson();
+                                     {"onboardingCompleted", true}}).toJson();
 }
 
 } // namespace
@@ -73,13 +72,13 @@ private Q_SLOTS:
             settings.save();
         }
         QCOMPARE(QJsonDocument::fromJson(m_box->read(QStringLiteral("identity.json.bak")))
-                     .object().value(QStringLiteral("apiKey")).toString(), kKey);
+                     .object().value("apiKey").toString(), kKey);
         AppSettings again;
         again.load();
         QCOMPARE(again.apiKey(), kKey);
         if (!directory)
             QCOMPARE(QJsonDocument::fromJson(m_box->read(QStringLiteral("identity.json")))
-                         .object().value(QStringLiteral("apiKey")).toString(), kKey);
+                         .object().value("apiKey").toString(), kKey);
     }
 
     void identityAndItsBackupAreOwnerOnly()
