@@ -37,14 +37,11 @@ Item {
         name: "Components"
         when: windowShown
 
-        function test_button_sizes() {
-            compare(labelled.height, 42)
+        // Short texts keep the minimum widths; an icon-only button is square.
+        function test_button_widths() {
             verify(labelled.width >= 118)
-            compare(compactButton.height, 36)
             compare(compactButton.width, 74)
             compare(refreshIcon.width, refreshIcon.height)
-            compare(refreshIcon.iconSize, 18)
-            compare(labelled.iconSize, 16)
         }
 
         function test_button_keeps_its_size_when_pressed() {
@@ -98,7 +95,6 @@ Item {
 
         function test_chooser_texts() {
             compare(emptyChooser.contentItem.text, "COM-порты не найдены")
-            compare(roleChooser.currentText, "COM3")
             roleChooser.popup.open()
             tryCompare(roleChooser.popup, "opened", true)
             var list = roleChooser.popup.contentItem

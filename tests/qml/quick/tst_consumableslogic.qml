@@ -22,7 +22,6 @@ TestCase {
 
     function test_form_defaults() {
         compare(CLogic.defaultAmount("length"), "30")
-        compare(CLogic.amountLabel("length"), "Длина, м")
         compare(CLogic.defaultAmount("count"), "1")
         compare(CLogic.defaultAmount("color_count"), "1")
     }

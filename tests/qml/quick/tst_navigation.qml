@@ -76,7 +76,6 @@ TestCase {
         compare(Logic.pageTitle("bugs", "x"), "Баг-трекер")
         compare(Logic.pageTitle("help", "Инструкции цеха"), "Инструкции цеха")
         compare(Logic.pageTitle("nope", ""), "Главная")
-        compare(Logic.pageDescription("warehouses"), "Печать по скану; вручную — только позиции без этикеток.")
         compare(Logic.navIconName("bugs"), "bug")
         compare(Logic.navIconName("orders"), "orders")
     }

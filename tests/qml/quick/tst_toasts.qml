@@ -132,11 +132,4 @@ TestCase {
         compare(toasts.get(0).title, "Два")
         verify(!Logic.removeToast(toasts, id))
     }
-
-    function test_ids_differ() {
-        var a = Logic.newToastId()
-        var b = Logic.newToastId()
-        verify(a !== b)
-        verify(/^\d{13}[0-9a-f]+$/.test(a), a)
-    }
 }
