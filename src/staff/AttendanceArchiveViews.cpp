@@ -57,31 +57,47 @@ QString employeeName(const QVariantMap &row, const QString &id,
 
 using TimedRow = AttendanceArchiveViews::TimedRow;
 
+using TimedList = AttendanceArchiveViews::TimedList;
+
 // Rows with a readable time, oldest first; rows of the same time keep their order.
-QList<TimedRow> byTime(const QVariantList &rows)
+TimedList byTime(const QVariantList &rows, QString (*employeeOf)(const QVariantMap &))
 {
-    QList<TimedRow> out;
-    out.reserve(rows.size());
+    TimedList out{rows, {}};
+    out.byTime.reserve(rows.size());
     for (const QVariant &item : rows) {
         QVariantMap row = item.toMap();
         const QDateTime time = rowTime(row);
         if (time.isValid())
-            out.append({time, std::move(row)});
+            out.byTime.append({time, employeeOf(row), std::move(row)});
     }
-    std::stable_sort(out.begin(), out.end(),
+    std::stable_sort(out.byTime.begin(), out.byTime.end(),
                      [](const TimedRow &a, const TimedRow &b) { return a.time < b.time; });
     return out;
 }
 
+struct RowRange
+{
+    QList<TimedRow>::const_iterator first;
+    QList<TimedRow>::const_iterator last;
+    auto begin() const { return first; }
+    auto end() const { return last; }
+};
+
 // Rows of one day (or of a date range), oldest first. Times are local, so their
 // days never go back as the times go forward.
-QList<TimedRow> rowsBetween(const QList<TimedRow> &sorted, const QDate &from, const QDate &to)
+RowRange rangeBetween(const QList<TimedRow> &sorted, const QDate &from, const QDate &to)
 {
     const auto first = std::partition_point(sorted.cbegin(), sorted.cend(),
                                             [&](const TimedRow &row) { return row.time.date() < from; });
     const auto last = std::partition_point(first, sorted.cend(),
                                            [&](const TimedRow &row) { return row.time.date() <= to; });
-    return QList<TimedRow>(first, last);
+    return {first, last};
+}
+
+QList<TimedRow> rowsBetween(const QList<TimedRow> &sorted, const QDate &from, const QDate &to)
+{
+    const RowRange range = rangeBetween(sorted, from, to);
+    return QList<TimedRow>(range.first, range.last);
 }
 
 QVariantList availableDays(const QList<TimedRow> &sorted)
@@ -107,7 +123,7 @@ QHash<int, qint64> workedMinutes(const QList<TimedRow> &rows)
         const QVariantMap &row = rows.at(i).row;
         const qint64 reported = reportedWorkedMinutes(row);
         const QString type = AttendanceArchiveViews::attendanceType(row);
-        const QString id = attendanceEmployee(row);
+        const QString &id = rows.at(i).employeeId;
         if (reported >= 0) {
             out.insert(i, reported);
             if (type == u"out")
@@ -160,12 +176,25 @@ AttendanceArchiveViews::AttendanceArchiveViews()
 {
 }
 
+AttendanceArchiveViews::TimedList AttendanceArchiveViews::readAttendance(const QVariantList &rows)
+{
+    return byTime(rows, attendanceEmployee);
+}
+
+AttendanceArchiveViews::TimedList AttendanceArchiveViews::readArchive(const QVariantList &rows)
+{
+    return byTime(rows, archiveEmployee);
+}
+
 void AttendanceArchiveViews::setLists(const QVariantList &attendance, const QVariantList &archive)
 {
-    m_attendance = attendance;
-    m_archive = archive;
-    m_attendanceByTime = byTime(attendance);
-    m_archiveByTime = byTime(archive);
+    setLists(readAttendance(attendance), readArchive(archive));
+}
+
+void AttendanceArchiveViews::setLists(TimedList attendance, TimedList archive)
+{
+    m_attendance = std::move(attendance);
+    m_archive = std::move(archive);
 }
 
 bool AttendanceArchiveViews::setAttendanceDate(const QString &text)
@@ -248,9 +277,9 @@ QString AttendanceArchiveViews::areaText(double squareMetres)
 
 void AttendanceArchiveViews::rebuildAttendance(const QString &selectedId, const NameLookup &name)
 {
-    const QList<TimedRow> day = rowsBetween(m_attendanceByTime, m_attendanceDate, m_attendanceDate);
+    const QList<TimedRow> day = rowsBetween(m_attendance.byTime, m_attendanceDate, m_attendanceDate);
     const QHash<int, qint64> worked = workedMinutes(day);
-    m_attendanceDates = availableDays(m_attendanceByTime);
+    m_attendanceDates = availableDays(m_attendance.byTime);
     m_attendanceEvents.clear();
     m_inCount = m_outCount = m_lateCount = 0;
     qint64 totalWorked = 0;
@@ -258,7 +287,7 @@ void AttendanceArchiveViews::rebuildAttendance(const QString &selectedId, const 
     qint64 selectedWorked = 0;
     for (int i = 0; i < day.size(); ++i) {
         const QVariantMap &row = day.at(i).row;
-        const QString id = attendanceEmployee(row);
+        const QString &id = day.at(i).employeeId;
         const bool mine = !selectedId.isEmpty() && id == selectedId;
         const QString type = attendanceType(row);
         const qint64 late = lateMinutes(row);
@@ -318,8 +347,8 @@ void AttendanceArchiveViews::rebuildAttendance(const QString &selectedId, const 
 
 void AttendanceArchiveViews::rebuildArchive(const QString &selectedId, const NameLookup &name)
 {
-    const QList<TimedRow> day = rowsBetween(m_archiveByTime, m_archiveDate, m_archiveDate);
-    m_archiveDates = availableDays(m_archiveByTime);
+    const RowRange day = rangeBetween(m_archive.byTime, m_archiveDate, m_archiveDate);
+    m_archiveDates = availableDays(m_archive.byTime);
     m_archiveEvents.clear();
     m_printCount = 0;
     double area = 0;
@@ -343,7 +372,7 @@ void AttendanceArchiveViews::rebuildArchive(const QString &selectedId, const Nam
     QStringList employeeOrder;
     for (const TimedRow &timed : day) {
         const QVariantMap &row = timed.row;
-        const QString id = archiveEmployee(row);
+        const QString &id = timed.employeeId;
         const bool mine = !selectedId.isEmpty() && id == selectedId;
         const QString type = variantFirstText(row, {"type", "kind", "event_type"}).toLower();
         const bool print = type == u"print";
@@ -444,8 +473,8 @@ QVariantMap AttendanceArchiveViews::employeeFigures(const QString &employeeId, c
                                                     const QDate &to) const
 {
     QList<TimedRow> mine;
-    for (const TimedRow &timed : rowsBetween(m_attendanceByTime, from, to)) {
-        if (attendanceEmployee(timed.row) == employeeId)
+    for (const TimedRow &timed : rangeBetween(m_attendance.byTime, from, to)) {
+        if (timed.employeeId == employeeId)
             mine.append(timed);
     }
     qint64 late = 0;
@@ -463,8 +492,8 @@ QVariantMap AttendanceArchiveViews::employeeFigures(const QString &employeeId, c
     }
     int prints = 0;
     double area = 0;
-    for (const TimedRow &timed : rowsBetween(m_archiveByTime, from, to)) {
-        if (archiveEmployee(timed.row) != employeeId)
+    for (const TimedRow &timed : rangeBetween(m_archive.byTime, from, to)) {
+        if (timed.employeeId != employeeId)
             continue;
         const bool print = variantFirstText(timed.row, {"type", "kind", "event_type"}).toLower() == u"print";
         prints += print;

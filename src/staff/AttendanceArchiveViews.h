@@ -28,20 +28,34 @@ class AttendanceArchiveViews
 {
 public:
     using NameLookup = std::function<QString(const QString &employeeId)>;
-    // A row with its time, read once when the lists arrive: the views and every
-    // employee's figures look rows up by day many times per snapshot.
+    // A row with its time and employee, read once when the lists arrive: the views
+    // and every employee's figures look rows up by day and employee many times per
+    // snapshot.
     struct TimedRow
     {
         QDateTime time;
+        QString employeeId;
         QVariantMap row;
     };
+    // A list as received, and its rows with a readable time, oldest first. Reading
+    // a big list takes a while, so a snapshot reads it off the main thread.
+    struct TimedList
+    {
+        QVariantList rows;
+        QList<TimedRow> byTime;
+    };
+    static TimedList readAttendance(const QVariantList &rows);
+    static TimedList readArchive(const QVariantList &rows);
 
     AttendanceArchiveViews();
 
     // Lists as last received (already in list form).
     void setLists(const QVariantList &attendance, const QVariantList &archive);
-    const QVariantList &attendance() const { return m_attendance; }
-    const QVariantList &archive() const { return m_archive; }
+    void setLists(TimedList attendance, TimedList archive);
+    const QVariantList &attendance() const { return m_attendance.rows; }
+    const QVariantList &archive() const { return m_archive.rows; }
+    const TimedList &timedAttendance() const { return m_attendance; }
+    const TimedList &timedArchive() const { return m_archive; }
 
     QString attendanceDate() const { return m_attendanceDate.toString(Qt::ISODate); }
     QString archiveDate() const { return m_archiveDate.toString(Qt::ISODate); }
@@ -90,10 +104,8 @@ public:
     static QString areaText(double squareMetres);
 
 private:
-    QVariantList m_attendance;
-    QVariantList m_archive;
-    QList<TimedRow> m_attendanceByTime; // rows with a readable time, oldest first
-    QList<TimedRow> m_archiveByTime;
+    TimedList m_attendance;
+    TimedList m_archive;
     QDate m_attendanceDate;
     QDate m_archiveDate;
     bool m_attendanceOnlySelected = false;

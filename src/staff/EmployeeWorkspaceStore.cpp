@@ -21,6 +21,8 @@
 #include <QNetworkRequest>
 #include <QUrlQuery>
 
+#include <optional>
+
 namespace {
 
 const QString kDash = QStringLiteral("—");
@@ -29,6 +31,25 @@ const QString kNotFound = QStringLiteral("Сотрудники: сотрудни
 const QString kSelectFirst = QStringLiteral("Сотрудники: сначала выбери сотрудника");
 
 } // namespace
+
+// A staff reply with its day lists read for the views; a list the reply lacks
+// stays as the store has it.
+struct EmployeeWorkspaceStore::PreparedStaff
+{
+    StaffReply staff;
+    std::optional<AttendanceArchiveViews::TimedList> attendance;
+    std::optional<AttendanceArchiveViews::TimedList> archive;
+
+    static PreparedStaff read(const QJsonObject &object)
+    {
+        PreparedStaff prepared{StaffReply::read(object), {}, {}};
+        if (prepared.staff.hasAttendance)
+            prepared.attendance = AttendanceArchiveViews::readAttendance(prepared.staff.attendance);
+        if (prepared.staff.hasArchive)
+            prepared.archive = AttendanceArchiveViews::readArchive(prepared.staff.archive);
+        return prepared;
+    }
+};
 
 EmployeeWorkspaceStore::EmployeeWorkspaceStore(AppSettings *settings, Journal *journal, QObject *parent)
     : QObject(parent)
@@ -618,14 +639,15 @@ bool EmployeeWorkspaceStore::applyServerReply(const QJsonObject &object, int htt
         return false;
     }
     m_queue.cancelPending();
-    applyStaffReply(StaffReply::read(object));
+    applyStaffReply(PreparedStaff::read(object));
     if (message)
         message->clear();
     return true;
 }
 
-void EmployeeWorkspaceStore::applyStaffReply(const StaffReply &staff)
+void EmployeeWorkspaceStore::applyStaffReply(const PreparedStaff &prepared)
 {
+    const StaffReply &staff = prepared.staff;
     const QVariantMap &ae = staff.activeEmployee;
     const QString employeeId = variantFirstText(ae, {"emp_id", "id"});
     m_active.employeeName = variantToText(ae.value(QStringLiteral("name")));
@@ -652,21 +674,31 @@ void EmployeeWorkspaceStore::applyStaffReply(const StaffReply &staff)
     if (staff.hasActiveCutters)
         m_active.cutters = staff.activeCutters;
 
-    applyServerSnapshot(staff.employees, staff.schedule,
-                        staff.hasAttendance ? staff.attendance : m_days.attendance(),
-                        staff.hasArchive ? staff.archive : m_days.archive(), employeeId, m_active.cutterId);
+    applyServerLists(staff.employees, staff.schedule, prepared.attendance.value_or(m_days.timedAttendance()),
+                     prepared.archive.value_or(m_days.timedArchive()), employeeId, m_active.cutterId);
 }
 
 void EmployeeWorkspaceStore::applyServerSnapshot(const QVariantList &employees, const QVariantMap &schedule,
                                                  const QVariantList &attendance, const QVariantList &archive,
                                                  const QString &activeEmployeeId, const QString &activeCutterId)
 {
+    applyServerLists(employees, schedule, AttendanceArchiveViews::readAttendance(attendance),
+                     AttendanceArchiveViews::readArchive(archive), activeEmployeeId, activeCutterId);
+}
+
+void EmployeeWorkspaceStore::applyServerLists(const QVariantList &employees, const QVariantMap &schedule,
+                                              AttendanceArchiveViews::TimedList attendance,
+                                              AttendanceArchiveViews::TimedList archive,
+                                              const QString &activeEmployeeId, const QString &activeCutterId)
+{
     // Edits not sent yet are newer than whatever the server holds.
     if (!m_listPending) {
         m_records.merge(employees);
         m_schedule.replace(schedule);
     }
-    m_days.setLists(attendance, archive);
+    std::pair replaced{m_days.timedAttendance(), m_days.timedArchive()};
+    m_days.setLists(std::move(attendance), std::move(archive));
+    m_queue.dispose(std::move(replaced));
     m_active.employeeId = activeEmployeeId.trimmed();
     if (!activeCutterId.trimmed().isEmpty())
         m_active.cutterId = activeCutterId.trimmed();
@@ -691,11 +723,11 @@ void EmployeeWorkspaceStore::applySnapshotRootInBackground(const QJsonObject &ro
         return;
     }
     m_queue.cancelPending();
-    m_queue.submit<StaffReply>([root] { return StaffReply::read(root); },
-                               [this](StaffReply staff) {
-                                   applyStaffReply(staff);
-                                   setStatus(QStringLiteral("Сотрудники: синхронизация применена"));
-                               });
+    m_queue.submit<PreparedStaff>([root] { return PreparedStaff::read(root); },
+                                  [this](PreparedStaff prepared) {
+                                      applyStaffReply(prepared);
+                                      setStatus(QStringLiteral("Сотрудники: синхронизация применена"));
+                                  });
 }
 
 bool EmployeeWorkspaceStore::pushEmployees(const QString &okMessage)

@@ -218,7 +218,11 @@ Q_SIGNALS:
     void changed();
 
 private:
-    void applyStaffReply(const StaffReply &staff);
+    struct PreparedStaff;
+    void applyStaffReply(const PreparedStaff &prepared);
+    void applyServerLists(const QVariantList &employees, const QVariantMap &schedule,
+                          AttendanceArchiveViews::TimedList attendance, AttendanceArchiveViews::TimedList archive,
+                          const QString &activeEmployeeId, const QString &activeCutterId);
     QDateTime now() const;
     void applyTimerPolicy();
     void rebuild();
