@@ -1,5 +1,6 @@
 #include "common/KeyedRowsModel.h"
 
+#include <QHash>
 #include <QSet>
 
 KeyedRowsModel::KeyedRowsModel(const QString &keyField, QObject *parent)
@@ -59,11 +60,22 @@ void KeyedRowsModel::setRows(const QVariantList &rows)
     QStringList keys;
     keys.reserve(rows.size());
     QSet<QString> seen;
+    seen.reserve(rows.size());
+    // A repeated key would make the matching ambiguous; later copies get a suffix
+    // (', '', ...). Each key remembers how far its copies got, so a list full of
+    // one key stays linear.
+    QHash<QString, int> copies;
     for (int i = 0; i < rows.size(); ++i) {
         QString key = keyOf(rows.at(i), i);
-        // A repeated key would make the matching ambiguous; later copies get a suffix.
-        while (seen.contains(key))
-            key += QLatin1Char('\'');
+        if (seen.contains(key)) {
+            int &suffix = copies[key];
+            QString copy = key + QString(++suffix, QLatin1Char('\''));
+            while (seen.contains(copy)) {
+                copy += QLatin1Char('\'');
+                ++suffix;
+            }
+            key = std::move(copy);
+        }
         seen.insert(key);
         keys << key;
     }
