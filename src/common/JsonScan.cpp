@@ -2,6 +2,8 @@
 
 #include <QVarLengthArray>
 
+#include <cstring>
+
 namespace {
 
 bool isSpace(char c)
@@ -15,12 +17,19 @@ qsizetype JsonScan::stringEnd(QByteArrayView json, qsizetype pos)
 {
     const char *data = json.data();
     const qsizetype size = json.size();
-    for (qsizetype i = pos + 1; i < size; ++i) {
-        const char c = data[i];
-        if (c == '"')
-            return i + 1;
-        if (c == '\\')
-            ++i; // the escaped character never ends the string
+    // Most of a snapshot is text inside strings: jump from quote to quote and look
+    // back for the backslashes that could escape each one (an odd run does).
+    for (qsizetype from = pos + 1; from < size;) {
+        const auto *quote = static_cast<const char *>(std::memchr(data + from, '"', size_t(size - from)));
+        if (!quote)
+            return -1;
+        const qsizetype at = quote - data;
+        qsizetype slashes = 0;
+        while (at - slashes - 1 > pos && data[at - slashes - 1] == '\\')
+            ++slashes;
+        if (slashes % 2 == 0)
+            return at + 1;
+        from = at + 1;
     }
     return -1;
 }
