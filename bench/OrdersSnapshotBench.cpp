@@ -48,7 +48,7 @@ QJsonArray multiplied(const QJsonArray &list, int times)
             QJsonObject entry = value.toObject();
             for (auto it = entry.begin(); n > 0 && it != entry.end(); ++it) {
                 const QString key = it.key().toLower();
-                if (it->isString() && (key.endsWith(u"id") || key == u"key" || key.endsWith(u"uid")
+                if (it->isString() && (key.endsWith(u"id") || key.endsWith(u"key") || key.endsWith(u"uid")
                                        || key == u"unique_no" || key == u"barcode"))
                     *it = QString(it->toString() + QLatin1Char('-') + QString::number(n));
             }
