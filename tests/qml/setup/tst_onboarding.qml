@@ -156,13 +156,6 @@ TestCase {
         compare(page.onboardingStepTitle(2), data.mode === "existing" ? "Подключение клиента" : "Мастер клиента")
     }
 
-    function test_chooseModeGoesToConnection() {
-        createPage(1)
-        page.chooseAccountMode("existing")
-        compare(shell.onboardingAccountMode, "existing")
-        compare(shell.onboardingStep, 2)
-    }
-
     function test_connectingWithoutKeyStaysAndSaysWhy() {
         createPage(2)
         shell.onboardingAccountMode = "existing"
