@@ -46,8 +46,6 @@ void TestScene::loadScene(bool onboarded)
 {
     SceneHarness::loadScene(onboarded);
     QVERIFY(m_settings->appDataDir().startsWith(m_home.path()));
-    QCOMPARE(m_window->width(), 1520);
-    QCOMPARE(m_window->height(), 960);
 }
 
 bool TestScene::itemVisible(const char *objectName)
