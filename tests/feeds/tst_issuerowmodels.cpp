@@ -6,14 +6,6 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-class TestIssueRowModels : public QObject
-{
-    Q_OBJECT
-private Q_SLOTS:
-    void modelsFollowTheLists();
-    void sameSnapshotLeavesViewsAlone();
-};
-
 namespace {
 
 QJsonObject root(int defects, int bugs, const QString &firstDefectStatus = QStringLiteral("новый"))
@@ -32,50 +24,56 @@ QJsonObject root(int defects, int bugs, const QString &firstDefectStatus = QStri
 
 } // namespace
 
-void TestIssueRowModels::modelsFollowTheLists()
+class TestIssueRowModels : public QObject
 {
-    RealtimeIssuesService issues(nullptr, nullptr);
-    QAbstractItemModelTester defectsTester(issues.defectsRows(), QAbstractItemModelTester::FailureReportingMode::QtTest);
-    QAbstractItemModelTester bugsTester(issues.bugsRows(), QAbstractItemModelTester::FailureReportingMode::QtTest);
-    QCOMPARE(issues.defectsRows()->rowCount(), 0);
+    Q_OBJECT
 
-    for (const auto &[defects, bugs] : {std::pair{4, 2}, std::pair{6, 0}, std::pair{1, 3}, std::pair{0, 0}}) {
-        issues.applySnapshotRoot(root(defects, bugs));
-        QCOMPARE(issues.defectsRows()->rowCount(), issues.defectsModel().size());
-        QCOMPARE(issues.bugsRows()->rowCount(), issues.bugsModel().size());
-        for (int i = 0; i < issues.defectsModel().size(); ++i)
-            QCOMPARE(issues.defectsRows()->data(issues.defectsRows()->index(i, 0), KeyedRowsModel::RowRole),
-                     issues.defectsModel().at(i));
+private Q_SLOTS:
+    void modelsFollowTheLists()
+    {
+        RealtimeIssuesService issues(nullptr, nullptr);
+        QAbstractItemModelTester defectsTester(issues.defectsRows(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester bugsTester(issues.bugsRows(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QCOMPARE(issues.defectsRows()->rowCount(), 0);
+
+        for (const auto &[defects, bugs] : {std::pair{4, 2}, std::pair{6, 0}, std::pair{1, 3}, std::pair{0, 0}}) {
+            issues.applySnapshotRoot(root(defects, bugs));
+            QCOMPARE(issues.defectsRows()->rowCount(), issues.defectsModel().size());
+            QCOMPARE(issues.bugsRows()->rowCount(), issues.bugsModel().size());
+            for (int i = 0; i < issues.defectsModel().size(); ++i)
+                QCOMPARE(issues.defectsRows()->data(issues.defectsRows()->index(i, 0), KeyedRowsModel::RowRole),
+                         issues.defectsModel().at(i));
+        }
     }
-}
 
-void TestIssueRowModels::sameSnapshotLeavesViewsAlone()
-{
-    RealtimeIssuesService issues(nullptr, nullptr);
-    QAbstractItemModelTester tester(issues.defectsRows(), QAbstractItemModelTester::FailureReportingMode::QtTest);
-    issues.applySnapshotRoot(root(30, 0));
+    void sameSnapshotLeavesViewsAlone()
+    {
+        RealtimeIssuesService issues(nullptr, nullptr);
+        QAbstractItemModelTester tester(issues.defectsRows(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        issues.applySnapshotRoot(root(30, 0));
 
-    QAbstractItemModel *rows = issues.defectsRows();
-    QSignalSpy resets(rows, &QAbstractItemModel::modelReset);
-    QSignalSpy inserts(rows, &QAbstractItemModel::rowsInserted);
-    QSignalSpy changes(rows, &QAbstractItemModel::dataChanged);
-    QSignalSpy feedChanged(&issues, &RealtimeIssuesService::changed);
-    issues.applySnapshotRoot(root(30, 0));
-    QCOMPARE(feedChanged.count(), 1);
-    QCOMPARE(resets.count() + inserts.count() + changes.count(), 0);
+        QAbstractItemModel *rows = issues.defectsRows();
+        QSignalSpy resets(rows, &QAbstractItemModel::modelReset);
+        QSignalSpy inserts(rows, &QAbstractItemModel::rowsInserted);
+        QSignalSpy changes(rows, &QAbstractItemModel::dataChanged);
+        QSignalSpy feedChanged(&issues, &RealtimeIssuesService::changed);
+        issues.applySnapshotRoot(root(30, 0));
+        QCOMPARE(feedChanged.count(), 1);
+        QCOMPARE(resets.count() + inserts.count() + changes.count(), 0);
 
-    // The newest row changes its state: one row changes, nothing else.
-    issues.applySnapshotRoot(root(30, 0, QStringLiteral("исправлен")));
-    QCOMPARE(changes.count(), 1);
-    QCOMPARE(changes.at(0).at(0).toModelIndex().row(), 0);
-    QCOMPARE(resets.count() + inserts.count(), 0);
+        // The newest row changes its state: one row changes, nothing else.
+        issues.applySnapshotRoot(root(30, 0, QStringLiteral("исправлен")));
+        QCOMPARE(changes.count(), 1);
+        QCOMPARE(changes.at(0).at(0).toModelIndex().row(), 0);
+        QCOMPARE(resets.count() + inserts.count(), 0);
 
-    // One new record on top: one insert at the top.
-    issues.applySnapshotRoot(root(31, 0, QStringLiteral("исправлен")));
-    QCOMPARE(inserts.count(), 1);
-    QCOMPARE(inserts.at(0).at(1).toInt(), 0);
-    QCOMPARE(resets.count(), 0);
-}
+        // One new record on top: one insert at the top.
+        issues.applySnapshotRoot(root(31, 0, QStringLiteral("исправлен")));
+        QCOMPARE(inserts.count(), 1);
+        QCOMPARE(inserts.at(0).at(1).toInt(), 0);
+        QCOMPARE(resets.count(), 0);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestIssueRowModels)
 #include "tst_issuerowmodels.moc"
