@@ -66,87 +66,83 @@ class WarehouseManualFilterTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void listsOnlyManualFilesMatchingTheSearch_data();
-    void listsOnlyManualFilesMatchingTheSearch();
-    void followsReloadsAndSourceSwitch();
-};
-
-void WarehouseManualFilterTest::listsOnlyManualFilesMatchingTheSearch_data()
-{
-    QTest::addColumn<QString>("search");
-    QTest::addColumn<QStringList>("expected");
-
-    QTest::newRow("no search: every manual file")
-        << QString()
-        << QStringList{kFiles.at(0), kFiles.at(2), kFiles.at(1)};
-    // The search matches the wallpaper file exactly, yet it needs a confirmed scan.
-    QTest::newRow("barcode of a scan-only file") << QStringLiteral("204598765435") << QStringList{};
-    QTest::newRow("article of a scan-only file") << QStringLiteral("OBOI") << QStringList{};
-    // The self-buy file shares the barcode; only the manual one is listed.
-    QTest::newRow("shared barcode") << QStringLiteral("204598765432") << QStringList{kFiles.at(0)};
-    QTest::newRow("part of a barcode, trimmed") << QStringLiteral("  65433 ") << QStringList{kFiles.at(1)};
-    QTest::newRow("article, any case") << QStringLiteral("pos_sun") << QStringList{kFiles.at(1)};
-    QTest::newRow("file name piece") << QStringLiteral("набор") << QStringList{kFiles.at(2)};
-    QTest::newRow("printed file stays out") << QStringLiteral("Розы") << QStringList{};
-    QTest::newRow("nothing matches") << QStringLiteral("999") << QStringList{};
-}
-
-void WarehouseManualFilterTest::listsOnlyManualFilesMatchingTheSearch()
-{
-    QFETCH(QString, search);
-    QFETCH(QStringList, expected);
-
-    Folder folder;
-    for (const QString &name : kFiles)
-        folder.file(name);
-    folder.model->reload();
-    QCOMPARE(folder.model->manualEntryCount(), 3);
-
-    QSignalSpy searchSpy(&folder.filter, &WarehouseManualFilter::searchChanged);
-    folder.filter.setSearch(search);
-    QCOMPARE(searchSpy.count(), search.trimmed().isEmpty() ? 0 : 1);
-    folder.filter.setSearch(search); // same text: nothing happens
-    QCOMPARE(searchSpy.count(), search.trimmed().isEmpty() ? 0 : 1);
-
-    expected.sort();
-    QCOMPARE(folder.listed(), expected);
-    // Every listed row maps back to a source row that allows a manual print.
-    for (int row = 0; row < folder.filter.rowCount(); ++row) {
-        const int source = folder.filter.sourceRow(row);
-        QVERIFY(source >= 0);
-        QVERIFY(folder.model->rowInfo(source).value(QStringLiteral("manualPrintAllowed")).toBool());
-    }
-    QCOMPARE(folder.filter.sourceRow(folder.filter.rowCount()), -1);
-}
-
-void WarehouseManualFilterTest::followsReloadsAndSourceSwitch()
-{
-    Folder folder;
-    folder.model->reload();
-    QCOMPARE(folder.filter.rowCount(), 0);
-
-    folder.file(kFiles.at(3));
-    folder.file(kFiles.at(0));
-    folder.model->reload();
-    QCOMPARE(folder.listed(), QStringList{kFiles.at(0)});
-
-    // A second marketplace with its own folder: switching the source swaps the list.
-    QTemporaryDir ozonDir;
-    folder.box.settings->setOzonPath(ozonDir.path());
-    WarehouseFileModel ozon(folder.box.settings.get(), &folder.box.eventLog, nullptr, nullptr, QStringLiteral("ozon"));
+    void listsOnlyManualFilesMatchingTheSearch_data()
     {
-        QFile f(QDir(ozonDir.path()).filePath(QStringLiteral("ПОС_Море_305598765432.pdf")));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-    }
-    ozon.reload();
-    folder.filter.setSourceModel(&ozon);
-    QCOMPARE(folder.filter.rowCount(), 1);
-    QCOMPARE(folder.filter.data(folder.filter.index(0, 0), WarehouseFileModel::BarcodeRole).toString(),
-             QStringLiteral("305598765432"));
+        QTest::addColumn<QString>("search");
+        QTest::addColumn<QStringList>("expected");
 
-    folder.filter.setSourceModel(nullptr);
-    QCOMPARE(folder.filter.rowCount(), 0);
-}
+        QTest::newRow("no search: every manual file")
+            << QString()
+            << QStringList{kFiles.at(0), kFiles.at(2), kFiles.at(1)};
+        // The search matches the wallpaper file exactly, yet it needs a confirmed scan.
+        QTest::newRow("barcode of a scan-only file") << QStringLiteral("204598765435") << QStringList{};
+        QTest::newRow("article of a scan-only file") << QStringLiteral("OBOI") << QStringList{};
+        // The self-buy file shares the barcode; only the manual one is listed.
+        QTest::newRow("shared barcode") << QStringLiteral("204598765432") << QStringList{kFiles.at(0)};
+        QTest::newRow("part of a barcode, trimmed") << QStringLiteral("  65433 ") << QStringList{kFiles.at(1)};
+        QTest::newRow("article, any case") << QStringLiteral("pos_sun") << QStringList{kFiles.at(1)};
+        QTest::newRow("file name piece") << QStringLiteral("набор") << QStringList{kFiles.at(2)};
+        QTest::newRow("printed file stays out") << QStringLiteral("Розы") << QStringList{};
+        QTest::newRow("nothing matches") << QStringLiteral("999") << QStringList{};
+    }
+
+    void listsOnlyManualFilesMatchingTheSearch()
+    {
+        QFETCH(QString, search);
+        QFETCH(QStringList, expected);
+
+        Folder folder;
+        for (const QString &name : kFiles)
+            folder.file(name);
+        folder.model->reload();
+        QCOMPARE(folder.model->manualEntryCount(), 3);
+
+        QSignalSpy searchSpy(&folder.filter, &WarehouseManualFilter::searchChanged);
+        folder.filter.setSearch(search);
+        QCOMPARE(searchSpy.count(), search.trimmed().isEmpty() ? 0 : 1);
+        folder.filter.setSearch(search); // same text: nothing happens
+        QCOMPARE(searchSpy.count(), search.trimmed().isEmpty() ? 0 : 1);
+
+        expected.sort();
+        QCOMPARE(folder.listed(), expected);
+        // Every listed row maps back to a source row that allows a manual print.
+        for (int row = 0; row < folder.filter.rowCount(); ++row) {
+            const int source = folder.filter.sourceRow(row);
+            QVERIFY(source >= 0);
+            QVERIFY(folder.model->rowInfo(source).value(QStringLiteral("manualPrintAllowed")).toBool());
+        }
+        QCOMPARE(folder.filter.sourceRow(folder.filter.rowCount()), -1);
+    }
+
+    void followsReloadsAndSourceSwitch()
+    {
+        Folder folder;
+        folder.model->reload();
+        QCOMPARE(folder.filter.rowCount(), 0);
+
+        folder.file(kFiles.at(3));
+        folder.file(kFiles.at(0));
+        folder.model->reload();
+        QCOMPARE(folder.listed(), QStringList{kFiles.at(0)});
+
+        // A second marketplace with its own folder: switching the source swaps the list.
+        QTemporaryDir ozonDir;
+        folder.box.settings->setOzonPath(ozonDir.path());
+        WarehouseFileModel ozon(folder.box.settings.get(), &folder.box.eventLog, nullptr, nullptr, QStringLiteral("ozon"));
+        {
+            QFile f(QDir(ozonDir.path()).filePath(QStringLiteral("ПОС_Море_305598765432.pdf")));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+        ozon.reload();
+        folder.filter.setSourceModel(&ozon);
+        QCOMPARE(folder.filter.rowCount(), 1);
+        QCOMPARE(folder.filter.data(folder.filter.index(0, 0), WarehouseFileModel::BarcodeRole).toString(),
+                 QStringLiteral("305598765432"));
+
+        folder.filter.setSourceModel(nullptr);
+        QCOMPARE(folder.filter.rowCount(), 0);
+    }
+};
 
 QTEST_GUILESS_MAIN(WarehouseManualFilterTest)
 #include "WarehouseManualFilterTest.moc"
