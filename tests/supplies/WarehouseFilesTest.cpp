@@ -384,17 +384,6 @@ private Q_SLOTS:
                      .toString(), QStringLiteral("Склад WB"));
     }
 
-    void thousandsOfFiles()
-    {
-        Warehouse w;
-        for (int i = 0; i < 3000; ++i)
-            w.file(QStringLiteral("K_Арт%1_row_%2.pdf").arg(i).arg(700000 + i), QByteArray());
-        w.model->reload();
-        QCOMPARE(w.model->entryCount(), 3000);
-        QCOMPARE(w.model->manualEntryCount(), 3000);
-        QCOMPARE(w.model->findBarcode(QStringLiteral("702999")).value("article").toString(), QStringLiteral("K_Арт2999"));
-    }
-
     void printsThroughTheCupsPdfPrinter()
     {
         QString why;
