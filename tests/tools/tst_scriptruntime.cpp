@@ -58,7 +58,6 @@ private Q_SLOTS:
         QTest::newRow("enclosing quotes") << "  \"@/my tool.py\"  " << "my tool.py" << QStringList{} << true;
         QTest::newRow("quoted file and flags") << "\"@/my tool.py\" --fast -v" << "my tool.py"
                                                << QStringList{"--fast", "-v"} << true;
-        QTest::newRow("blanks, no quotes") << "@/my tool.py" << "my tool.py" << QStringList{} << true;
         QTest::newRow("longest existing prefix") << "@/my tool.py --day \"1 2\"" << "my tool.py"
                                                  << QStringList{"--day", "1 2"} << true;
         QTest::newRow("first word of a command") << "@/tool.py a \"b c\"" << "tool.py" << QStringList{"a", "b c"}
@@ -437,8 +436,6 @@ private Q_SLOTS:
                                                       << true << "accepted" << "nightly_job";
         QTest::newRow("id key and clearlog") << QVariantMap{{"id", "nightly_job"}, {"action", "clearlog"}} << true
                                              << "accepted" << "nightly_job";
-        QTest::newRow("unknown action") << QVariantMap{{"script_id", "nightly_job"}, {"action", "explode"}} << false
-                                        << "bad_script_action" << "nightly_job";
         QTest::newRow("unknown script") << QVariantMap{{"script_id", "Other"}, {"action", "start"}} << false
                                         << "script_not_found" << "other";
     }
