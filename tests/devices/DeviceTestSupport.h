@@ -4,12 +4,16 @@
 #include "app/EventLogModel.h"
 #include "devices/MonotonicClock.h"
 
+#include <QFile>
 #include <QObject>
+#include <QProcess>
 #include <QSemaphore>
 #include <QStringList>
+#include <QTest>
 #include <QThread>
 
 #include <atomic>
+#include <memory>
 
 // A clock the test moves by hand; the port threads read it too.
 class TestClock : public MonotonicClock
@@ -60,3 +64,34 @@ inline int countContaining(const QStringList &texts, const QString &needle)
         count += text.contains(needle) ? 1 : 0;
     return count;
 }
+
+// One line through a vorn-devices tool's named pipe (the tool reads what a closed writer left).
+inline bool typeInto(const QString &fifo, const QByteArray &line)
+{
+    QFile pipe(fifo);
+    return pipe.open(QIODevice::WriteOnly) && pipe.write(line) == line.size();
+}
+
+#ifdef VORN_DEVICES_BINARY
+struct StopTool
+{
+    void operator()(QProcess *tool) const
+    {
+        tool->terminate();
+        tool->waitForFinished(5000);
+        delete tool;
+    }
+};
+using DevicesTool = std::unique_ptr<QProcess, StopTool>;
+
+// Runs the vorn-devices tool until the test ends; null when it does not get ready.
+inline DevicesTool startTool(const QStringList &arguments)
+{
+    DevicesTool tool(new QProcess);
+    tool->start(QStringLiteral(VORN_DEVICES_BINARY), arguments);
+    if (!tool->waitForStarted(5000)
+        || !QTest::qWaitFor([&] { return tool->readAllStandardOutput().contains("ready:"); }, 15000))
+        return nullptr;
+    return tool;
+}
+#endif

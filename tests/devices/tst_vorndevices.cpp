@@ -4,40 +4,17 @@
 #include "devices/RfidScannerService.h"
 #include "settings/AppSettings.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <memory>
-
 namespace {
 constexpr int kLongWait = 10000;
-
-// Runs the tool with the given arguments until the test ends.
-std::unique_ptr<QProcess> startTool(const QStringList &arguments)
-{
-    auto tool = std::make_unique<QProcess>();
-    tool->setProgram(QStringLiteral(VORN_DEVICES_BINARY));
-    tool->setArguments(arguments);
-    tool->start();
-    if (!tool->waitForStarted(5000)
-        || !QTest::qWaitFor([&] { return tool->readAllStandardOutput().contains("ready:"); }, kLongWait))
-        return nullptr;
-    return tool;
-}
-
-bool typeInto(const QString &fifo, const QByteArray &line)
-{
-    QFile pipe(fifo);
-    return pipe.open(QIODevice::WriteOnly) && pipe.write(line) == line.size();
-}
 } // namespace
 
 class VornDevicesTest : public QObject
@@ -79,31 +56,6 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(link));
         QTRY_VERIFY_WITH_TIMEOUT(scanner.reconnectPending() || !scanner.connected(), kLongWait);
         scanner.stop();
-
-        // Without a terminator the scan still arrives (idle flush).
-        const QString bare = m_dir.filePath(QStringLiteral("vscanner-bare"));
-        auto quiet = startTool({QStringLiteral("scanner"), QStringLiteral("--link"), bare,
-                                QStringLiteral("--terminator"), QStringLiteral("none"),
-                                QStringLiteral("--delay"), QStringLiteral("300"), QStringLiteral("NOEND")});
-        QVERIFY(quiet);
-        settings.setScannerPort(2, bare);
-        ComScannerService second(&settings, &log, 2, nullptr);
-        QSignalSpy secondScans(&second, &ComScannerService::scanReceived);
-        second.start();
-        QTRY_COMPARE_WITH_TIMEOUT(secondScans.count(), 1, kLongWait);
-        QCOMPARE(secondScans.at(0).at(0).toString(), QStringLiteral("NOEND"));
-
-        // Flood mode is stopped by the slot's guard.
-        const QString noisy = m_dir.filePath(QStringLiteral("vscanner-noise"));
-        auto flood = startTool({QStringLiteral("scanner"), QStringLiteral("--link"), noisy,
-                                QStringLiteral("--flood"), QStringLiteral("noise")});
-        QVERIFY(flood);
-        settings.setScannerPort(3, noisy);
-        ComScannerService third(&settings, &log, 3, nullptr);
-        third.start();
-        QTRY_VERIFY_WITH_TIMEOUT(journalMessages(log).contains(QStringLiteral(
-            "Сканер 3: ошибка COM-порт отдаёт слишком много данных, подключение остановлено")), kLongWait);
-        third.stop();
     }
 
     void virtualReaderAnswersCommands()
