@@ -34,88 +34,82 @@ class EmployeeListModelTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void search_data();
-    void search();
-    void rolesCarryTheViewRow();
-    void unchangedSnapshotKeepsTheList();
+    void search_data()
+    {
+        QTest::addColumn<QString>("search");
+        QTest::addColumn<QStringList>("expected");
+
+        // The store sorts by numeric id.
+        QTest::newRow("everyone") << QString() << QStringList{"1", "3", "12"};
+        QTest::newRow("name, any case") << QStringLiteral("анна") << QStringList{"3"};
+        QTest::newRow("role") << QStringLiteral(" резчик ") << QStringList{"3", "12"};
+        QTest::newRow("id") << QStringLiteral("12") << QStringList{"12"};
+        QTest::newRow("card uid") << QStringLiteral("04bb") << QStringList{"12"};
+        QTest::newRow("nobody") << QStringLiteral("Григорий") << QStringList{};
+    }
+
+    void search()
+    {
+        QFETCH(QString, search);
+        QFETCH(QStringList, expected);
+
+        EmployeeWorkspaceStore store(nullptr);
+        EmployeeListModel model(&store);
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        store.applyServerSnapshot(demoEmployees(), {}, {}, {});
+        QCOMPARE(model.count(), 3);
+
+        QSignalSpy countSpy(&model, &EmployeeListModel::countChanged);
+        model.setSearch(search);
+        QCOMPARE(ids(model), expected);
+        QCOMPARE(model.count(), expected.size());
+        QCOMPARE(countSpy.count(), expected.size() == 3 ? 0 : 1);
+        for (int row = 0; row < expected.size(); ++row)
+            QCOMPARE(model.indexOfEmployee(expected.at(row)), row);
+
+        // Clearing the search brings everyone back.
+        model.setSearch(QString());
+        QCOMPARE(ids(model), (QStringList{"1", "3", "12"}));
+    }
+
+    void rolesCarryTheViewRow()
+    {
+        EmployeeWorkspaceStore store(nullptr);
+        EmployeeListModel model(&store);
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        store.applyServerSnapshot(demoEmployees(), {}, {}, {});
+
+        const QModelIndex anna = model.index(model.indexOfEmployee(QStringLiteral("3")));
+        QCOMPARE(anna.data(EmployeeListModel::NameRole).toString(), QStringLiteral("Анна Петрова"));
+        QCOMPARE(anna.data(EmployeeListModel::RoleRole).toString(), QStringLiteral("резчик"));
+        QCOMPARE(anna.data(EmployeeListModel::RfidRole).toString(), QStringLiteral("04AA55CC31"));
+        QVERIFY(!anna.data(EmployeeListModel::MetaRole).toString().isEmpty());
+        QCOMPARE(model.indexOfEmployee(QStringLiteral("99")), -1);
+        QCOMPARE(model.indexOfEmployee(QString()), -1);
+    }
+
+    void unchangedSnapshotKeepsTheList()
+    {
+        EmployeeWorkspaceStore store(nullptr);
+        EmployeeListModel model(&store);
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        store.applyServerSnapshot(demoEmployees(), {}, {}, {});
+
+        QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+        store.applyServerSnapshot(demoEmployees(), {}, {}, {});
+        QCOMPARE(resets.count(), 0);
+
+        // A renamed employee is news for the list.
+        QVariantList renamed = demoEmployees();
+        QVariantMap boris = renamed.at(1).toMap();
+        boris.insert(QStringLiteral("name"), QStringLiteral("Борис Сидоров"));
+        renamed[1] = boris;
+        store.applyServerSnapshot(renamed, {}, {}, {});
+        QCOMPARE(resets.count(), 1);
+        QCOMPARE(model.index(model.indexOfEmployee(QStringLiteral("1"))).data(EmployeeListModel::NameRole).toString(),
+                 QStringLiteral("Борис Сидоров"));
+    }
 };
-
-void EmployeeListModelTest::search_data()
-{
-    QTest::addColumn<QString>("search");
-    QTest::addColumn<QStringList>("expected");
-
-    // The store sorts by numeric id.
-    QTest::newRow("everyone") << QString() << QStringList{"1", "3", "12"};
-    QTest::newRow("name, any case") << QStringLiteral("анна") << QStringList{"3"};
-    QTest::newRow("role") << QStringLiteral(" резчик ") << QStringList{"3", "12"};
-    QTest::newRow("id") << QStringLiteral("12") << QStringList{"12"};
-    QTest::newRow("card uid") << QStringLiteral("04bb") << QStringList{"12"};
-    QTest::newRow("nobody") << QStringLiteral("Григорий") << QStringList{};
-}
-
-void EmployeeListModelTest::search()
-{
-    QFETCH(QString, search);
-    QFETCH(QStringList, expected);
-
-    EmployeeWorkspaceStore store(nullptr);
-    EmployeeListModel model(&store);
-    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    store.applyServerSnapshot(demoEmployees(), {}, {}, {});
-    QCOMPARE(model.count(), 3);
-
-    QSignalSpy countSpy(&model, &EmployeeListModel::countChanged);
-    model.setSearch(search);
-    QCOMPARE(ids(model), expected);
-    QCOMPARE(model.count(), expected.size());
-    QCOMPARE(countSpy.count(), expected.size() == 3 ? 0 : 1);
-    for (int row = 0; row < expected.size(); ++row)
-        QCOMPARE(model.indexOfEmployee(expected.at(row)), row);
-
-    // Clearing the search brings everyone back.
-    model.setSearch(QString());
-    QCOMPARE(ids(model), (QStringList{"1", "3", "12"}));
-}
-
-void EmployeeListModelTest::rolesCarryTheViewRow()
-{
-    EmployeeWorkspaceStore store(nullptr);
-    EmployeeListModel model(&store);
-    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    store.applyServerSnapshot(demoEmployees(), {}, {}, {});
-
-    const QModelIndex anna = model.index(model.indexOfEmployee(QStringLiteral("3")));
-    QCOMPARE(anna.data(EmployeeListModel::NameRole).toString(), QStringLiteral("Анна Петрова"));
-    QCOMPARE(anna.data(EmployeeListModel::RoleRole).toString(), QStringLiteral("резчик"));
-    QCOMPARE(anna.data(EmployeeListModel::RfidRole).toString(), QStringLiteral("04AA55CC31"));
-    QVERIFY(!anna.data(EmployeeListModel::MetaRole).toString().isEmpty());
-    QCOMPARE(model.roleNames().value(EmployeeListModel::EmployeeIdRole), QByteArray("employeeId"));
-    QCOMPARE(model.indexOfEmployee(QStringLiteral("99")), -1);
-    QCOMPARE(model.indexOfEmployee(QString()), -1);
-}
-
-void EmployeeListModelTest::unchangedSnapshotKeepsTheList()
-{
-    EmployeeWorkspaceStore store(nullptr);
-    EmployeeListModel model(&store);
-    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    store.applyServerSnapshot(demoEmployees(), {}, {}, {});
-
-    QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
-    store.applyServerSnapshot(demoEmployees(), {}, {}, {});
-    QCOMPARE(resets.count(), 0);
-
-    // A renamed employee is news for the list.
-    QVariantList renamed = demoEmployees();
-    QVariantMap boris = renamed.at(1).toMap();
-    boris.insert(QStringLiteral("name"), QStringLiteral("Борис Сидоров"));
-    renamed[1] = boris;
-    store.applyServerSnapshot(renamed, {}, {}, {});
-    QCOMPARE(resets.count(), 1);
-    QCOMPARE(model.index(model.indexOfEmployee(QStringLiteral("1"))).data(EmployeeListModel::NameRole).toString(),
-             QStringLiteral("Борис Сидоров"));
-}
 
 QTEST_GUILESS_MAIN(EmployeeListModelTest)
 #include "EmployeeListModelTest.moc"

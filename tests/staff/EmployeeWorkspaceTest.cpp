@@ -46,19 +46,6 @@ private:
     }
 
 private Q_SLOTS:
-    void demoSnapshotApplies()
-    {
-        Setup s;
-        QCOMPARE(s.store->lastStatus(), QStringLiteral("Сотрудники: синхронизация применена"));
-        QCOMPARE(s.store->employeeTotal(), 6);
-        QCOMPARE(s.store->employeeIdFromRfid(QStringLiteral("04a1b2c3d4")), QStringLiteral("E001"));
-        QCOMPARE(s.store->activeCutterIdForWorkplace(QStringLiteral("1")), QStringLiteral("E002"));
-        QCOMPARE(s.store->attendanceInCount(), 3);
-        QVERIFY(!s.store->scheduleMonthLabel().isEmpty());
-        s.store->setSelectedEmployeeId(QStringLiteral("E001"));
-        QVERIFY(s.store->selectedFilledDays() > 0);
-    }
-
     // The snapshot poll reads the staff lists off the main thread: the store ends
     // as a direct apply leaves it, and a rejected snapshot is refused at once.
     void snapshotInBackground()
@@ -71,17 +58,21 @@ private Q_SLOTS:
         store.applySnapshotRootInBackground(SnapshotRoutes::buildSnapshot(box.demoTenant()));
         QTRY_VERIFY_WITH_TIMEOUT(!store.applyPending(), 10000);
         QVERIFY(changed.count() > 0);
-        QCOMPARE(store.lastStatus(), direct.store->lastStatus());
-        QCOMPARE(store.employeeTotal(), direct.store->employeeTotal());
+        QCOMPARE(store.lastStatus(), QStringLiteral("Сотрудники: синхронизация применена"));
+        QCOMPARE(store.employeeTotal(), 6);
+        QCOMPARE(store.employeeIdFromRfid(QStringLiteral("04a1b2c3d4")), QStringLiteral("E001"));
         QCOMPARE(store.activeCutterIdForWorkplace(QStringLiteral("1")), QStringLiteral("E002"));
-        QCOMPARE(store.attendanceInCount(), direct.store->attendanceInCount());
+        QCOMPARE(store.attendanceInCount(), 3);
         QCOMPARE(store.property("employees"), direct.store->property("employees"));
+        QCOMPARE(store.schedule(), direct.store->schedule());
+        store.setSelectedEmployeeId(QStringLiteral("E001"));
+        QVERIFY(store.selectedFilledDays() > 0);
 
         store.applySnapshotRootInBackground(QJsonObject{{"ok", false}, {"error", "tenant blocked"}});
         QVERIFY(!store.applyPending());
         QVERIFY2(store.lastStatus().startsWith(QStringLiteral("Сотрудники: синхронизация не применена")),
                  qPrintable(store.lastStatus()));
-        QCOMPARE(store.employeeTotal(), direct.store->employeeTotal());
+        QCOMPARE(store.employeeTotal(), 6);
     }
 
     void rfidArrivalThenDeparture()
@@ -218,7 +209,6 @@ private Q_SLOTS:
         QVERIFY(s.store->processRfidCard(kDemoCard));
         QVERIFY(QTest::qWaitFor([&] { return !s.store->busy(); }, kWait));
         QVERIFY2(s.store->lastStatus().startsWith(status), qPrintable(s.store->lastStatus()));
-        QVERIFY(!s.store->busy());
         QCOMPARE(s.store->employeeTotal(), 6);
     }
 

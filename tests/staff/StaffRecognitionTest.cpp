@@ -117,7 +117,6 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("scan");
         QTest::addColumn<QString>("id");
-        QTest::newRow("badge") << R"({"employee_id":"E7","id":"E7","kind":"emp","tenant_id":"demo"})" << "E7";
         QTest::newRow("plain id") << "  a-17 " << "a-17";
         QTest::newRow("numeric id") << "42" << "42";
         QTest::newRow("card uid") << "04:a1:b2" << "E7";
