@@ -11,7 +11,6 @@ TestCase {
             { tag: "explicit colours", measure: "COLOR_COUNT", mode: "generic", result: "color_count" },
             { tag: "inks default", measure: "", mode: "inks", result: "color_count" },
             { tag: "materials default", measure: "", mode: "materials", result: "length" },
-            { tag: "boxes default", measure: "", mode: "boxes", result: "count" },
             { tag: "unknown measure", measure: "kg", mode: "generic", result: "count" }
         ]
     }

@@ -24,7 +24,6 @@ TestCase {
         return [
             { tag: "shift", day: 5, shift: "09:00-21:00", token: "5:09:00-21:00" },
             { tag: "trimmed", day: "12", shift: "  вых ", token: "12:вых" },
-            { tag: "empty shift", day: 31, shift: "", token: "31:" },
             { tag: "no shift", day: 1, shift: undefined, token: "1:" }
         ]
     }
@@ -54,7 +53,6 @@ TestCase {
             { tag: "day off", value: "вых", text: "#FF9CB1", fill: "#26161E" },
             { tag: "day off capital", value: "Выходной", text: "#FF9CB1", fill: "#26161E" },
             { tag: "off", value: "OFF", text: "#FF9CB1", fill: "#26161E" },
-            { tag: "leave", value: "отгул", text: "#FF9CB1", fill: "#26161E" },
             { tag: "empty", value: "", text: "#7B8799", fill: "#111A28" },
             { tag: "blank", value: "   ", text: "#7B8799", fill: "#111A28" },
             { tag: "dash", value: "—", text: "#7B8799", fill: "#111A28" },
@@ -74,7 +72,6 @@ TestCase {
             { tag: "trimmed", id: " 7 ", name: " Анна ", data: "7|Анна" },
             { tag: "no id: leading bar removed", id: "", name: "Анна", data: "Анна" },
             { tag: "no name", id: "7", name: "", data: "7|" },
-            { tag: "nothing", id: "", name: "", data: "" },
             { tag: "name starting with bars", id: "", name: "||Анна", data: "Анна" }
         ]
     }

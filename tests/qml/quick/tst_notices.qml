@@ -42,7 +42,6 @@ TestCase {
             { tag: "icon_key", notice: { icon_key: "bell", icon: "mail" }, key: "bell" },
             { tag: "empty icon_key", notice: { icon_key: " ", icon: "mail" }, key: "mail" },
             { tag: "icon_name", notice: { icon_name: "chat" }, key: "chat" },
-            { tag: "iconKey", notice: { iconKey: "eye" }, key: "eye" },
             { tag: "icon_slug", notice: { icon_slug: "key" }, key: "key" },
             { tag: "none", notice: { title: "x" }, key: "" }
         ]

@@ -25,7 +25,6 @@ TestCase {
         return [
             { tag: "empty", message: "", shown: false },
             { tag: "scan echo", message: "Скан: P01A7K3M9Q", shown: false },
-            { tag: "archive refresh", message: "Архив печати: данные обновлены (12)", shown: false },
             { tag: "prefix wins over a word", message: "Склады — локальные папки печати", shown: false },
             { tag: "no telling word", message: "Смена началась", shown: false },
             { tag: "scanner", message: "Сканер 2 подключён к COM4", shown: true },
@@ -48,7 +47,6 @@ TestCase {
             { tag: "failure text", level: "info", message: "Печать не удалось", kind: "error" },
             { tag: "error before success", level: "info", message: "Сохранение: ошибка", kind: "error" },
             { tag: "new defect", level: "info", message: "Новый брак по заказу", kind: "warning" },
-            { tag: "switched off", level: "info", message: "Сканер выключен", kind: "warning" },
             { tag: "connected", level: "info", message: "Сканер подключён", kind: "success" },
             { tag: "plain", level: "info", message: "Сканер ждёт", kind: "info" }
         ]
