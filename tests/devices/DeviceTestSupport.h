@@ -57,14 +57,6 @@ private:
     bool m_released = false;
 };
 
-inline int countContaining(const QStringList &texts, const QString &needle)
-{
-    int count = 0;
-    for (const QString &text : texts)
-        count += text.contains(needle) ? 1 : 0;
-    return count;
-}
-
 // One line through a vorn-devices tool's named pipe (the tool reads what a closed writer left).
 inline bool typeInto(const QString &fifo, const QByteArray &line)
 {
