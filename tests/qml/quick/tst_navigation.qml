@@ -83,7 +83,6 @@ TestCase {
     function test_scanner_tabs_data() {
         return [
             { tag: "none", ports: [], count: 2 },
-            { tag: "two", ports: [{}, {}], count: 2 },
             { tag: "three", ports: [{}, {}, {}], count: 3 },
             { tag: "nine", ports: [{}, {}, {}, {}, {}, {}, {}, {}, {}], count: 6 }
         ]

@@ -138,7 +138,6 @@ TestCase {
 
     function test_machinePathState_data() {
         return [
-            { tag: "no path", path: "", exists: false, expected: "не задан" },
             { tag: "blank path", path: "  ", exists: true, expected: "не задан" },
             { tag: "found", path: "C:/s/run.py", exists: true, expected: "найден" },
             { tag: "missing", path: "C:/s/run.py", exists: false, expected: "не найден" }
