@@ -17,7 +17,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPdfSelection>
-#include <QTimer>
 #include <QtTest>
 
 using namespace labelprobe;
@@ -493,21 +492,6 @@ private Q_SLOTS:
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("P01ABCDEFG"));
         QCOMPARE(m_journal.last(), QStringLiteral("info: Текст скопирован в буфер обмена."));
         m_tools->beep(); // must not block or crash without a sound device
-    }
-
-    void pickerCancelled()
-    {
-        // Closes the dialog as the operator would with Escape.
-        QTimer closer;
-        closer.setInterval(50);
-        connect(&closer, &QTimer::timeout, [] {
-            if (QWidget *dialog = QApplication::activeModalWidget())
-                dialog->close();
-        });
-        closer.start();
-        QCOMPARE(m_tools->pickDirectory(m_work.path()), QString());
-        QCOMPARE(m_tools->pickFile(), QString());
-        QVERIFY(m_journal.lines.isEmpty());
     }
 };
 
