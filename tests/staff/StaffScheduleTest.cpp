@@ -76,7 +76,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("expected");
         QTest::newRow("13") << 13 << 12;
         QTest::newRow("0") << 0 << 1;
-        QTest::newRow("-4") << -4 << 1;
         QTest::newRow("6") << 6 << 6;
     }
 
