@@ -5,6 +5,7 @@
 #include "common/LogCategories.h"
 #include "production/PrintLabelFile.h"
 #include "settings/AppSettings.h"
+#include "supplies/SupplyRow.h"
 #include "supplies/SupplySticker.h"
 
 #include <QDateTime>
@@ -43,10 +44,12 @@ void SupplyLabelsService::setPrintFunction(PrintFunction print)
 
 QString SupplyLabelsService::normalizeMarketplace(const QString &marketplace)
 {
+    // The supply list's spellings (so "O3" is Ozon on both pages), plus the short
+    // forms written on sticker requests.
     const QString m = marketplace.trimmed().toLower();
-    static const QStringList ozon = { QStringLiteral("ozon"), QStringLiteral("озон"),
-                                      QStringLiteral("oz"), QStringLiteral("ozn") };
-    return ozon.contains(m) ? QStringLiteral("ozon") : QStringLiteral("wb");
+    if (m == u"oz" || m == u"ozn")
+        return QStringLiteral("ozon");
+    return SupplyCodes::normalizeMarketplace(m);
 }
 
 QString SupplyLabelsService::safeFileNamePart(const QString &text)

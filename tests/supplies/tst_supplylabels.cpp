@@ -175,6 +175,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");
         QTest::newRow("OZON padded") << "  OZON " << "ozon";
         QTest::newRow("cyrillic") << "Озон" << "ozon";
+        QTest::newRow("supply list spelling") << "O3" << "ozon";
+        QTest::newRow("short form") << "ozn" << "ozon";
         QTest::newRow("unknown") << "ym" << "wb";
     }
 
