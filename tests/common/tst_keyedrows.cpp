@@ -114,6 +114,13 @@ void TestKeyedRows::rowsWithoutKeysOrWithRepeatedKeys()
     QCOMPARE(changes.count(), 0);
     QCOMPARE(resets.count(), 0);
     QCOMPARE(keysOf(model), (QStringList{"x", "x", ""}));
+
+    // Copies get the first suffix no row holds yet, a real key ending in a quote included.
+    model.setRows({row("x", "1"), row("x", "2"), row("x'", "3"), row("x", "4")});
+    QStringList identities;
+    for (int i = 0; i < model.rowCount(); ++i)
+        identities << model.data(model.index(i), KeyedRowsModel::KeyRole).toString();
+    QCOMPARE(identities, (QStringList{"x", "x'", "x''", "x'''"}));
 }
 
 QTEST_GUILESS_MAIN(TestKeyedRows)
